@@ -110,6 +110,11 @@ uint64_t CANLogger::Dropped() const {
     return dropped_;
 }
 
+size_t CANLogger::MemoryBytes() const {
+    std::lock_guard lock(mutex_);
+    return entries_.capacity() * sizeof(Entry);
+}
+
 tagOPEN_Message CANLogger::At(size_t index) const {
     std::lock_guard lock(mutex_);
     tagOPEN_Message m;
@@ -143,7 +148,9 @@ bool CANLogger::WriteCsv(const std::string& path, const std::string& comment) co
         }
     }
     if (dropped_ > 0) {
-        chunk.append("\"" + std::to_string(dropped_) + " frames not kept: trace memory full\"\n");
+        chunk.push_back('"');
+        chunk.append(std::to_string(dropped_));
+        chunk.append(" frames not kept: trace memory full\"\n");
     }
     if (!file.Write(chunk)) return false;
     return file.Commit();

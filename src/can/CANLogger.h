@@ -32,6 +32,8 @@ public:
     size_t Size() const;
     uint64_t Dropped() const;
     tagOPEN_Message At(size_t index) const;
+    // Bytes held for the frames (the storage actually reserved).
+    size_t MemoryBytes() const;
     static constexpr size_t BytesPerFrame() { return sizeof(Entry); }
 
 private:
