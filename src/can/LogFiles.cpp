@@ -20,19 +20,18 @@ constexpr char kNativeSeparator = '\\';
 constexpr char kNativeSeparator = '/';
 #endif
 
-// Folder names as configured may use either separator; the file system wants its own.
-std::string NativePath(std::string path) {
-    for (char& c : path)
-        if (IsSeparator(c)) c = kNativeSeparator;
-    return path;
-}
-
 std::string StripTrailingSeparators(std::string path) {
     // Keep a lone root separator.
     while (path.size() > 1 && IsSeparator(path.back())) path.pop_back();
     return path;
 }
 }  // namespace
+
+std::string NativePath(std::string path) {
+    for (char& c : path)
+        if (IsSeparator(c)) c = kNativeSeparator;
+    return path;
+}
 
 bool FileExists(const std::string& path) {
     if (path.empty()) return false;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+// Paths as configured or written in files may use either "\" or "/"; the file system wants its own.
+std::string NativePath(std::string path);
 bool FileExists(const std::string& path);
 // Creates the folder and its missing parents. Both "\" and "/" separate folders.
 bool ForceDirectories(const std::string& path);
