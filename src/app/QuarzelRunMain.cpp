@@ -1,0 +1,55 @@
+// quarzel-run: runs a test file headless and prints the protocol and the verdict.
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <iostream>
+
+#include "HeadlessSession.h"
+#include "PreciseTimer.h"
+#include "VirtualBusKind.h"
+
+#if defined(QUARZEL_HAVE_CAN_DRIVERS)
+void RegisterStandardCanInterfaceKinds();
+#endif
+#if defined(QUARZEL_HAVE_SIM)
+void RegisterSimulatorCanInterfaceKinds();
+#endif
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    HeadlessOptions options;
+    std::string error;
+    if (!ParseHeadlessOptions(args, options, error)) {
+        std::cerr << "quarzel-run: " << error << "\nTry quarzel-run --help\n";
+        return EXIT_CANNOT_RUN;
+    }
+    if (options.help) {
+        std::cout << HeadlessHelpText();
+        return EXIT_PASSED;
+    }
+
+#if defined(QUARZEL_HAVE_CAN_DRIVERS)
+    RegisterStandardCanInterfaceKinds();
+#endif
+#if defined(QUARZEL_HAVE_SIM)
+    RegisterSimulatorCanInterfaceKinds();
+#endif
+    RegisterVirtualBusKind();
+    SetTimerFactory([] { return std::make_unique<PreciseTimer>(); });
+
+    int code = EXIT_CANNOT_RUN;
+    {
+        HeadlessSession session(options, std::cout, std::cerr);
+        session.SetEndCallback([&app] { QTimer::singleShot(0, &app, &QCoreApplication::quit); });
+        if (session.Start()) {
+            if (options.timeoutSeconds > 0)
+                QTimer::singleShot(options.timeoutSeconds * 1000, &app, [&session] { session.TimeLimitReached(); });
+            if (!session.Ended()) app.exec();
+        }
+        code = session.Finish();
+    }
+    SetTimerFactory(nullptr);
+    return code;
+}

@@ -1,0 +1,8 @@
+#include "TestInstruction.h"
+
+LoadedTest& CurrentTest() {
+    static LoadedTest test;
+    return test;
+}
+
+void FreeTestFile() { CurrentTest() = LoadedTest{}; }
