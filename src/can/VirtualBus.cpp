@@ -123,6 +123,11 @@ void VirtualBus::SetBusTiming(bool on) {
     options_.busTiming = on;
 }
 
+void VirtualBus::SetMonitor(Monitor monitor) {
+    std::lock_guard lock(mutex_);
+    monitor_ = monitor ? std::make_shared<Monitor>(std::move(monitor)) : nullptr;
+}
+
 VirtualBus::Options VirtualBus::CurrentOptions() const {
     std::lock_guard lock(mutex_);
     return options_;
@@ -135,6 +140,7 @@ void VirtualBus::Transmit(VirtualEndpoint* from, const BusFrame& frameIn) {
     const uint64_t now = clock.NowUs();
     uint64_t deliverAt = now;
     const int rate = from->BitRate();
+    std::shared_ptr<Monitor> monitor;
     {
         std::lock_guard lock(mutex_);
         ++sent_;
@@ -142,6 +148,7 @@ void VirtualBus::Transmit(VirtualEndpoint* from, const BusFrame& frameIn) {
             ++lost_;
             return;
         }
+        monitor = monitor_;
         for (auto& w : endpoints_) {
             auto ep = w.lock();
             if (!ep || ep.get() == from || !ep->IsOpen()) continue;
@@ -164,6 +171,7 @@ void VirtualBus::Transmit(VirtualEndpoint* from, const BusFrame& frameIn) {
         }
         deliverAt += options_.delayUs;
     }
+    if (monitor) (*monitor)(*from, frameIn);
     if (targets.empty()) return;
     BusFrame frame = frameIn;
     frame.statusWord = 0;

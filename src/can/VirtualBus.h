@@ -84,6 +84,10 @@ public:
     void SetLoseEveryNth(uint32_t n);
     void SetBusTiming(bool on);
     Options CurrentOptions() const;
+    // Sees every frame put on the bus (lost ones excepted) with its sender, on the sender's
+    // thread; for traces and tests. Null removes it.
+    using Monitor = std::function<void(const VirtualEndpoint& from, const BusFrame& frame)>;
+    void SetMonitor(Monitor monitor);
     uint64_t FramesSent() const { return sent_.load(); }
     uint64_t FramesLost() const { return lost_.load(); }
 
@@ -97,6 +101,7 @@ private:
     Options options_;
     std::vector<std::weak_ptr<VirtualEndpoint>> endpoints_;
     std::vector<std::pair<int, uint64_t>> busFreeAtUs_;  // per bit rate
+    std::shared_ptr<Monitor> monitor_;
     uint64_t counter_ = 0;
     std::atomic<uint64_t> sent_{0};
     std::atomic<uint64_t> lost_{0};

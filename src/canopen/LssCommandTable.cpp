@@ -1,0 +1,5 @@
+#include "CanopenCommands.h"
+
+std::vector<CanopenCommand> LssCommands() { return {}; }
+
+void ResetLssPhases() {}

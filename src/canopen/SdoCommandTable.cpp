@@ -1,0 +1,5 @@
+#include "CanopenCommands.h"
+
+std::vector<CanopenCommand> SdoCommands() { return {}; }
+
+void ResetSdoPhases() {}
