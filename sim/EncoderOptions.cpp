@@ -30,6 +30,13 @@ bool InRange(std::string_view text, uint64_t min, uint64_t max, uint64_t& out) {
 }
 }  // namespace
 
+bool IsEncoderOptionKey(std::string_view key) {
+    for (const char* k : {"node", "kbit", "bitrate", "vendor", "product", "revision", "serial", "name", "rpm", "dir",
+                          "resolution", "revolutions", "emcy", "boot", "store", "fault"})
+        if (key == k) return true;
+    return false;
+}
+
 const char* EncoderOptionsHelp() {
     return "  node=N          node id 1..127, or 255 for a device without node id (LSS only); default 1\n"
            "  kbit=K          bit rate in kbit/s: 1000 800 500 250 125 100 50 20 10; default 500\n"
@@ -102,10 +109,9 @@ bool ApplyEncoderOption(EncoderOptions& o, std::string_view key, std::string_vie
     return true;
 }
 
-bool ParseEncoderSpec(std::string_view spec, EncoderOptions& options, std::string& error) {
-    if (spec.substr(0, 7) == "encoder") spec.remove_prefix(7);
-    if (!spec.empty() && spec.front() == '?') spec.remove_prefix(1);
-    EncoderOptions result = options;
+bool ForEachSpecOption(std::string_view spec,
+                       const std::function<bool(std::string_view key, std::string_view value)>& fn,
+                       std::string& error) {
     while (!spec.empty()) {
         const size_t amp = spec.find('&');
         const std::string_view pair = spec.substr(0, amp);
@@ -116,8 +122,19 @@ bool ParseEncoderSpec(std::string_view spec, EncoderOptions& options, std::strin
             error = "option \"" + std::string(pair) + "\": expected key=value";
             return false;
         }
-        if (!ApplyEncoderOption(result, pair.substr(0, eq), pair.substr(eq + 1), error)) return false;
+        if (!fn(pair.substr(0, eq), pair.substr(eq + 1))) return false;
     }
+    return true;
+}
+
+bool ParseEncoderSpec(std::string_view spec, EncoderOptions& options, std::string& error) {
+    if (spec.substr(0, 7) == "encoder") spec.remove_prefix(7);
+    if (!spec.empty() && spec.front() == '?') spec.remove_prefix(1);
+    EncoderOptions result = options;
+    const bool ok = ForEachSpecOption(
+        spec, [&](std::string_view key, std::string_view value) { return ApplyEncoderOption(result, key, value, error); },
+        error);
+    if (!ok) return false;
     options = std::move(result);
     return true;
 }

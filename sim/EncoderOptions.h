@@ -4,6 +4,7 @@
 // ("--node 5 --kbit 250").
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,8 +30,17 @@ struct EncoderOptions {
     FaultSwitches faults;
 };
 
+// True for the keys ApplyEncoderOption knows.
+bool IsEncoderOptionKey(std::string_view key);
+
 // Sets one option by its key; false with `error` set for an unknown key or a bad value.
 bool ApplyEncoderOption(EncoderOptions& options, std::string_view key, std::string_view value, std::string& error);
+
+// Calls `fn` for each "key=value" of an "&"-separated list; stops at the first false (or at a
+// pair without "=", setting `error`).
+bool ForEachSpecOption(std::string_view spec,
+                       const std::function<bool(std::string_view key, std::string_view value)>& fn,
+                       std::string& error);
 
 // Reads "encoder?key=value&key=value" (the "encoder?" prefix is optional; an empty text keeps
 // the defaults).
