@@ -25,7 +25,9 @@ bool AtomicFile::Write(std::string_view bytes) {
 }
 
 bool AtomicFile::Commit() {
-    if (failed_ || !file_->isOpen()) {
+    // QSaveFile buffers writes, and commit() does not notice a failure while the buffer is
+    // flushed (a full disk): it would replace the target with a cut file. Flush first.
+    if (failed_ || !file_->isOpen() || !file_->flush()) {
         if (file_->isOpen()) file_->cancelWriting();
         return false;
     }
