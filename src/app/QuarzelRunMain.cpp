@@ -6,13 +6,12 @@
 
 #include "HeadlessSession.h"
 #include "PreciseTimer.h"
-#include "VirtualBusKind.h"
 
 #if defined(QUARZEL_HAVE_CAN_DRIVERS)
-void RegisterStandardCanInterfaceKinds();
+#include "StandardCanInterfaceKinds.h"
 #endif
 #if defined(QUARZEL_HAVE_SIM)
-void RegisterSimulatorCanInterfaceKinds();
+#include "SimulatorKinds.h"
 #endif
 
 int main(int argc, char** argv) {
@@ -36,7 +35,6 @@ int main(int argc, char** argv) {
 #if defined(QUARZEL_HAVE_SIM)
     RegisterSimulatorCanInterfaceKinds();
 #endif
-    RegisterVirtualBusKind();
     SetTimerFactory([] { return std::make_unique<PreciseTimer>(); });
 
     int code = EXIT_CANNOT_RUN;
