@@ -12,6 +12,7 @@
 #include "PeakBitRates.h"
 #include "PeakDelay.h"
 #include "PeakHandleGuard.h"
+#include "TimeSource.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcCan)
 
@@ -25,6 +26,9 @@ constexpr int kMaxUnexpectedStatus = 16;
 // the station.
 constexpr int64_t kMaxInitDelayMs = 10000;
 constexpr uint32_t kUninitializePauseMs = 200;
+constexpr uint64_t kFastPollUs = 100;
+constexpr uint64_t kSlowPollUs = 1000;
+constexpr uint64_t kFastPollPhaseUs = 5000;
 constexpr size_t kTextBuffer = 256;
 
 std::string TextFrom(const std::array<char, kTextBuffer>& buffer) {
@@ -498,6 +502,20 @@ uint32_t PeakCanInterface::HandleStatusFrame(const DriverFrame* frame) {
     qCDebug(lcCan, " In: MSGTYPE_STATUS:%d, %s", static_cast<int>(word), what);
     if (word == PCAN_ERROR_BUSOFF) Reopen();
     return word;
+}
+
+void PeakCanInterface::WaitReadable(uint64_t deadlineUs) {
+    // One wait is one deadline; each thread keeps track of its own.
+    thread_local uint64_t waitDeadline = 0;
+    thread_local uint64_t waitStart = 0;
+    TimeSource& clock = CurrentTimeSource();
+    const uint64_t now = clock.NowUs();
+    if (deadlineUs != waitDeadline) {
+        waitDeadline = deadlineUs;
+        waitStart = now;
+    }
+    const uint64_t step = now - waitStart < kFastPollPhaseUs ? kFastPollUs : kSlowPollUs;
+    clock.SleepUntil(std::min(now + step, deadlineUs));
 }
 
 uint32_t PeakCanInterface::GetApiVersion(std::string& text) {

@@ -32,6 +32,9 @@ public:
     bool SearchCanDriverHandle(uint32_t deviceNumber, IHandleType* handle) override;
     bool ActivateHandle(IHandleType* handle) override;
     bool ReadData(int32_t id, uint8_t* data) override;
+    // The eight library calls offer no receive event, so a wait polls: every 100 µs for the
+    // first 5 ms (answers usually come quickly), then every millisecond.
+    void WaitReadable(uint64_t deadlineUs) override;
     std::string KindName() const override { return "PCAN"; }
 
     // Probes the handles of the channel table: with `listAll` every channel found goes into the
