@@ -51,7 +51,8 @@ void EncoderDevice::SetPendingBitRate(int kbit) {
 void EncoderDevice::LoadParameters(uint16_t first, uint16_t last) {
     for (auto& [key, e] : od_.Entries()) {
         // The operating time runs on; PowerOn reads its production value.
-        if (!InGroup(e, first, last) || e.index == 0x6508) continue;
+        // COB-IDs that follow the node id are resolved with every load.
+        if (!(InGroup(e, first, last) || (e.flags & kOdNodeRelative)) || e.index == 0x6508) continue;
         std::string value = e.builtin;
         std::string bytes;
         if (auto v = store_.Get(Key("factory", e.index, e.sub)); v && BytesFromHex(*v, bytes)) value = bytes;

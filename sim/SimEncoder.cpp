@@ -49,6 +49,8 @@ void SimEncoder::Core::Run(const BusFrame* in, uint64_t wake) {
             wakeAtUs = EncoderDevice::kNever;
             device.OnTime(now, out);
         }
+        // What falls due at once (a boot-up without delay) goes out with this call.
+        for (int i = 0; i < 4 && device.NextDueUs() <= now; ++i) device.OnTime(now, out);
         if (device.BitRateKbit() != openKbit) reopen = openKbit = device.BitRateKbit();
         kbit = openKbit;
         ScheduleLocked(now);
@@ -69,14 +71,20 @@ SimEncoder::SimEncoder(std::shared_ptr<VirtualBus> bus, EncoderOptions options, 
         if (auto core = weak.lock()) core->Run(&f, 0);
     });
     int kbit = 0;
+    std::vector<BusFrame> out;
     {
         std::lock_guard lock(core_->mutex);
         const uint64_t now = CurrentTimeSource().NowUs();
         core_->device.PowerOn(now);
+        if (core_->device.NextDueUs() <= now) core_->device.OnTime(now, out);
         kbit = core_->openKbit = core_->device.BitRateKbit();
         core_->ScheduleLocked(now);
     }
     core_->endpoint->Open(kbit);
+    for (const BusFrame& f : out) {
+        if (core_->tap) core_->tap(f, kbit);
+        core_->endpoint->Send(f);
+    }
 }
 
 SimEncoder::~SimEncoder() {
