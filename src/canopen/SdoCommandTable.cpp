@@ -1,5 +1,13 @@
 #include "CanopenCommands.h"
+#include "SdoCommands.h"
+#include "SdoTransfer.h"
 
-std::vector<CanopenCommand> SdoCommands() { return {}; }
+std::vector<CanopenCommand> SdoCommands() {
+    return {
+        {CanopenFamily::Sdo, "SDO_UpInit", CmdSdoUpInit},
+        {CanopenFamily::Sdo, "SDO_DownInitExped", CmdSdoDownInitExped},
+        {CanopenFamily::Sdo, "SDO_DownInit", CmdSdoDownInit},
+    };
+}
 
-void ResetSdoPhases() {}
+void ResetSdoPhases() { ResetSdoTransfer(); }
