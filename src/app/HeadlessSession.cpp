@@ -8,6 +8,7 @@
 #include "CanInterfaceKinds.h"
 #include "CommandSet.h"
 #include "Configuration.h"
+#include "InteractiveInput.h"
 #include "NamedValueList.h"
 #include "RowText.h"
 #include "JUnitReport.h"
@@ -97,6 +98,7 @@ bool HeadlessSession::Start() {
     if (!OpenInterface()) return false;
     ScriptVariables().Set("TimerLong", 2000);
     RegisterAllCommands();
+    InstallInteractiveInput();
     if (!OpenTestFile(options_.testFile, true))
         return CannotRun("the test file \"" + options_.testFile + "\" could not be loaded");
     runner_ = std::make_unique<TestRunner>(grid_);

@@ -13,12 +13,14 @@ PreciseTimer::~PreciseTimer() { timer_.stop(); }
 void PreciseTimer::Start(int intervalMs) {
     intervalMs_ = intervalMs < 0 ? 0 : intervalMs;
     active_ = true;
+    ++generation_;
     dueUs_ = CurrentTimeSource().NowUs() + static_cast<uint64_t>(intervalMs_) * 1000u;
     Arm();
 }
 
 void PreciseTimer::Stop() {
     active_ = false;
+    ++generation_;
     timer_.stop();
 }
 
@@ -31,12 +33,16 @@ void PreciseTimer::Arm() {
 
 void PreciseTimer::OnTimeout() {
     if (!active_) return;
-    const uint64_t now = CurrentTimeSource().NowUs();
-    if (now < dueUs_) {
+    if (CurrentTimeSource().NowUs() < dueUs_) {
         Arm();
         return;
     }
-    dueUs_ = now + static_cast<uint64_t>(intervalMs_) * 1000u;
-    Arm();
+    const uint64_t generation = generation_;
     Fire();
+    // The next tick is due one interval after this one has been handled, so whatever the
+    // handler measures between two ticks is at least the interval. A handler that stopped or
+    // restarted the timer has armed it already.
+    if (!active_ || generation != generation_) return;
+    dueUs_ = CurrentTimeSource().NowUs() + static_cast<uint64_t>(intervalMs_) * 1000u;
+    Arm();
 }
