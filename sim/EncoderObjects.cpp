@@ -117,6 +117,10 @@ void AddEncoderObjects(ObjectDictionary& od, const EncoderOptions& o) {
     Put(od, {0x2005, 0, U8, RW, 0, "Bit rate index (after reset)", kOdNoStore, 0, 8});
     Put(od, {0x2010, 0, U32, WO, 0, "Set position to zero (write 1)", kOdCommand, 1, 1});
     PutText(od, 0x2011, RW, "", 32, "User text");
+    // A long read-only record, for segmented uploads of many segments.
+    std::string log(kProductionLogBytes, ' ');
+    for (size_t i = 0; i < log.size(); ++i) log[i] = static_cast<char>('A' + i % 26);
+    PutText(od, 0x2012, OdAccess::Const, log, kProductionLogBytes, "Production log");
     Put(od, {0x3000, 0, U32, RW, 0, "Customer value"});
 
     Put(od, {0x6000, 0, U16, RW, 0x0004, "Operating parameters"});

@@ -8,6 +8,8 @@
 // Signatures of "store parameters" (0x1010) and "restore default parameters" (0x1011).
 constexpr uint32_t kSaveSignature = 0x65766173;  // "save"
 constexpr uint32_t kLoadSignature = 0x64616F6C;  // "load"
+// Size of the read-only production log (0x2012).
+constexpr size_t kProductionLogBytes = 4000;
 
 // The range of indices each sub-index of 0x1010 / 0x1011 covers; false for other sub-indices.
 bool StorageGroupRange(uint8_t sub, uint16_t& first, uint16_t& last);
