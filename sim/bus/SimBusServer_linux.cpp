@@ -55,6 +55,7 @@ struct SimBusServer::Impl {
         if (log) log(line);
     }
     void Accept();
+    void AddClient(int fd);
     // False when the client is gone.
     bool Serve(Client& c);
     void Remove(const std::shared_ptr<Client>& c, const std::string& why);
@@ -86,6 +87,7 @@ bool SimBusServer::Start(std::string& error) {
         close(pipeFds[1]);
         return false;
     }
+    fcntl(impl_->listenFd, F_SETFL, fcntl(impl_->listenFd, F_GETFL) | O_NONBLOCK);
     impl_->bound = true;
     impl_->wakeRead = pipeFds[0];
     impl_->wakeWrite = pipeFds[1];
@@ -156,9 +158,17 @@ void SimBusServer::Run() {
     }
 }
 
+// Takes every pending connection, so that a client whose connect() has returned is on the bus
+// before any frame sent after that moment is carried.
 void SimBusServer::Impl::Accept() {
-    const int fd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) return;
+    for (;;) {
+        const int fd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) return;
+        AddClient(fd);
+    }
+}
+
+void SimBusServer::Impl::AddClient(int fd) {
     std::lock_guard lock(clientsMutex);
     if (clients.size() >= options.maxClients) {
         close(fd);
