@@ -60,6 +60,8 @@ TEST_F(CanHardwareTest, TreiberTypFormsChooseTheirKind) {
     EXPECT_EQ(kindOf("socketcan:can0"), "qtcanbus");
     EXPECT_EQ(kindOf("virtualcan:can1"), "qtcanbus");
     EXPECT_EQ(kindOf("nosuchplugin:can0"), "none");
+    EXPECT_EQ(kindOf("passthrucan:C:\\J2534\\adapter"), "qtcanbus");
+    EXPECT_EQ(kindOf("C:\\PEAK\\PCANBasic.dll"), "pcan");
 #endif
     EXPECT_EQ(PcanLibraryForListing("PCANBasic.dll"), "PCANBasic.dll");
     EXPECT_FALSE(PcanLibraryForListing("socketcan").empty());

@@ -333,3 +333,48 @@ TEST_F(PeakFixture, ChannelListHoldsEveryChannelWithItsLibraryHandle) {
 }
 
 }  // namespace
+
+namespace {
+
+// The stand-in library joined to a virtual bus: the station's PCAN channel talks to a device
+// endpoint on the bus, at its bit rate only.
+TEST_F(PeakFixture, StandInLibraryJoinedToAVirtualBusCarriesFramesBothWays) {
+    auto bus = VirtualBus::Create();
+    sim.AttachBus(bus);
+    auto device = bus->CreateEndpoint("device");
+    device->Open(125);
+    auto elsewhere = bus->CreateEndpoint("other rate");
+    elsewhere->Open(500);
+
+    Current();
+    ASSERT_TRUE(CanOpen());
+    tagOPEN_Message out;
+    out.id = 0x601;
+    out.dlc = 8;
+    out.data = {0x40, 0x00, 0x10, 0x00, 0, 0, 0, 0};
+    ASSERT_TRUE(CanWrite(&out));
+    BusFrame f;
+    ASSERT_TRUE(device->TryReceive(f));
+    EXPECT_EQ(f.id, 0x601u);
+    EXPECT_EQ(f.len, 8);
+    EXPECT_EQ(f.data[0], 0x40);
+    EXPECT_FALSE(elsewhere->TryReceive(f));
+
+    vt->AdvanceByMs(3);
+    BusFrame answer;
+    answer.id = 0x581;
+    answer.len = 4;
+    answer.data = {0x43, 0x00, 0x10, 0x00};
+    device->Send(answer);
+    BusFrame wrongRate = answer;
+    wrongRate.id = 0x582;
+    elsewhere->Send(wrongRate);
+    tagOPEN_Message in;
+    ASSERT_EQ(CanWaitForId(100, 0x581, &in), CAN_RESULT_ONE);
+    EXPECT_EQ(in.data[0], 0x43);
+    EXPECT_EQ(in.timestamp, vt->NowUs());
+    EXPECT_EQ(CanRead(&in), CAN_RESULT_NONE);  // nothing from the 500 kbit/s endpoint
+    sim.Detach();
+}
+
+}  // namespace

@@ -23,3 +23,17 @@ StatusColor CanStatusColor(uint32_t status) {
         return StatusColor::Red;
     return StatusColor::Yellow;
 }
+
+uint32_t StatusWordOf(const DriverFrame& frame) {
+    return static_cast<uint32_t>(frame.data[0]) << 24 | static_cast<uint32_t>(frame.data[1]) << 16 |
+           static_cast<uint32_t>(frame.data[2]) << 8 | frame.data[3];
+}
+
+DriverFrame StatusFrameFor(uint32_t word) {
+    DriverFrame d;
+    d.msgType = DRIVER_MSGTYPE_STATUS;
+    d.len = 4;
+    d.data = {static_cast<uint8_t>(word >> 24), static_cast<uint8_t>(word >> 16), static_cast<uint8_t>(word >> 8),
+              static_cast<uint8_t>(word), 0, 0, 0, 0};
+    return d;
+}

@@ -489,8 +489,7 @@ bool PeakCanInterface::ReadData(int32_t id, uint8_t* data) {
 uint32_t PeakCanInterface::HandleStatusFrame(const DriverFrame* frame) {
     std::lock_guard lock(mutex_);
     if (!frame) return 0;
-    const uint32_t word = static_cast<uint32_t>(frame->data[0]) << 24 | static_cast<uint32_t>(frame->data[1]) << 16 |
-                          static_cast<uint32_t>(frame->data[2]) << 8 | frame->data[3];
+    const uint32_t word = StatusWordOf(*frame);
     const char* what = "Unknown";
     switch (word) {
         case PCAN_ERROR_BUSLIGHT: what = "Bus Light"; break;

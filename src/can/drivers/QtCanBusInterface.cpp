@@ -42,15 +42,6 @@ uint32_t ErrorFrameStatusWord(const QCanBusFrame& frame) {
     return 0;
 }
 
-DriverFrame StatusDriverFrame(uint32_t word) {
-    DriverFrame d;
-    d.msgType = DRIVER_MSGTYPE_STATUS;
-    d.len = 4;
-    d.data = {static_cast<uint8_t>(word >> 24), static_cast<uint8_t>(word >> 16), static_cast<uint8_t>(word >> 8),
-              static_cast<uint8_t>(word), 0, 0, 0, 0};
-    return d;
-}
-
 // A received data or remote frame as the channel's driver frame (at most 8 data bytes).
 DriverFrame DataDriverFrame(const QCanBusFrame& frame) {
     DriverFrame d;
@@ -281,7 +272,7 @@ QtCanBusInterface::Taken QtCanBusInterface::TakeOne(tagOPEN_Message* msg) {
     }
     if (frame->frameType() == QCanBusFrame::ErrorFrame) {
         if (const uint32_t word = ErrorFrameStatusWord(*frame)) {
-            const DriverFrame status = StatusDriverFrame(word);
+            const DriverFrame status = StatusFrameFor(word);
             HandleStatusFrame(&status);
         }
     }
@@ -449,8 +440,7 @@ uint32_t QtCanBusInterface::GetApiVersion(std::string& text) {
 uint32_t QtCanBusInterface::HandleStatusFrame(const DriverFrame* frame) {
     std::lock_guard lock(mutex_);
     if (!frame) return 0;
-    const uint32_t word = static_cast<uint32_t>(frame->data[0]) << 24 | static_cast<uint32_t>(frame->data[1]) << 16 |
-                          static_cast<uint32_t>(frame->data[2]) << 8 | frame->data[3];
+    const uint32_t word = StatusWordOf(*frame);
     qCDebug(lcCan, " In: MSGTYPE_STATUS:%d", static_cast<int>(word));
     status_ = word;
     if (word == PCAN_ERROR_BUSOFF) Reopen();
@@ -519,7 +509,7 @@ bool QtCanBusInterface::ReadData(int32_t id, uint8_t* data) {
         if (!frame) return false;
         if (frame->frameType() == QCanBusFrame::ErrorFrame) {
             if (const uint32_t word = ErrorFrameStatusWord(*frame)) {
-                const DriverFrame status = StatusDriverFrame(word);
+                const DriverFrame status = StatusFrameFor(word);
                 HandleStatusFrame(&status);
             }
             continue;

@@ -11,6 +11,8 @@
 #include "VirtualBus.h"
 #include "VirtualCanInterface.h"
 #ifdef QUARZEL_HAVE_SERIALBUS
+#include <QCanBus>
+
 #include "QtCanBusInterface.h"
 #endif
 
@@ -124,13 +126,23 @@ void RegisterQtCanBusInterfaceKind() {
         }
         return std::make_shared<QtCanBusInterface>(plugin, device);
     };
-    kind.listChannels = [] { return QtCanBusInterface::ListChannels(); };
+    kind.listChannels = [] {
+        // PCAN channels are listed by the PCAN kind; Qt's own peakcan plugin would list them twice.
+        std::vector<CanChannelInfo> entries;
+        for (const QString& plugin : QCanBus::instance()->plugins()) {
+            if (plugin == "peakcan") continue;
+            for (auto& e : QtCanBusInterface::ListChannels(plugin.toStdString())) entries.push_back(std::move(e));
+        }
+        return entries;
+    };
     RegisterCanInterfaceKind(std::move(kind));
 #endif
 }
 
 void RegisterStandardCanInterfaceKinds() {
+    // Qt SerialBus first: its forms start with an installed plugin's name, so a Windows path
+    // ("C:\\...") can never be taken for one, while "passthrucan:C:\\..." must not go to PCAN.
+    RegisterQtCanBusInterfaceKind();
     RegisterPcanInterfaceKind();
     RegisterVirtualInterfaceKind();
-    RegisterQtCanBusInterfaceKind();
 }

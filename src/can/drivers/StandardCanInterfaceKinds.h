@@ -9,7 +9,7 @@
 
 #include <string>
 
-// Registers all three (again: replaces them). Call once at program start.
+// Registers all three (again: replaces them), Qt SerialBus first. Call once at program start.
 void RegisterStandardCanInterfaceKinds();
 void RegisterPcanInterfaceKind();
 void RegisterVirtualInterfaceKind();
