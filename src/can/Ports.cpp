@@ -42,6 +42,12 @@ std::mutex g_factoryMutex;
 TimerFactory g_factory;
 }  // namespace
 
+bool OperatorPort::EditFields(EditFieldSet&) { return false; }
+
+void OperatorPort::ShowSerialNumber(uint32_t serialNumber) {
+    ShowMessage(std::to_string(serialNumber), "Seriennummer");
+}
+
 OperatorPort& CurrentOperator() {
     static NoOperator none;
     OperatorPort* p = g_operator.load(std::memory_order_acquire);

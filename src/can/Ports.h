@@ -3,6 +3,7 @@
 // Windows implement them on the desktop, the headless runner implements them on the command
 // line, and tests use scripted doubles.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,6 +11,17 @@
 #include <string>
 
 enum class StatusColor { Default, Green, Yellow, Orange, Red };
+
+// One field of the edit dialog. The caller fills it; on OK the dialog returns the text and, for
+// a field that is not free text, its value.
+struct EditField {
+    bool active = false;
+    bool freeText = false;  // no number check
+    std::string caption;    // the field's label and the title of its messages
+    std::string text;       // initial and returned
+    uint32_t value = 0;     // returned: the text as a number of up to 4 bytes
+};
+using EditFieldSet = std::array<EditField, 6>;
 
 class OperatorPort {
 public:
@@ -28,6 +40,11 @@ public:
     // Save choice; the port asks before overwriting an existing file.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
                                                       const std::string& startPath) = 0;
+    // The edit dialog over the active fields; on OK their texts and values are stored in
+    // `fields` and the result is true. Without a dialog the edit is refused (false).
+    virtual bool EditFields(EditFieldSet& fields);
+    // The serial-number dialog; without one the number is shown as a message.
+    virtual void ShowSerialNumber(uint32_t serialNumber);
 };
 
 // The operator in use; without one installed, messages go to the debug log and every

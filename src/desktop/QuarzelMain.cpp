@@ -1,0 +1,39 @@
+// quarzel: the desktop station.
+
+#include <QApplication>
+
+#include "PreciseTimer.h"
+#include "StandardCanInterfaceKinds.h"
+#include "TForm1.h"
+
+#if defined(QUARZEL_HAVE_SIM)
+#include "SimulatorKinds.h"
+#endif
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quarzel");
+    RegisterStandardCanInterfaceKinds();
+#if defined(QUARZEL_HAVE_SIM)
+    RegisterSimulatorCanInterfaceKinds();
+#endif
+    SetTimerFactory([] { return std::make_unique<PreciseTimer>(); });
+
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+
+    int code = 0;
+    {
+        TForm1 form;
+        const StartUpResult start = form.StartUp(arguments);
+        if (!start.proceed) return 0;
+        if (start.minimized)
+            form.showMinimized();
+        else
+            form.show();
+        app.exec();
+        code = form.ExitCode();
+    }
+    SetTimerFactory(nullptr);
+    return code;
+}
