@@ -220,6 +220,11 @@ bool QtCanBusInterface::OpenDevice(int kbit, std::string& error) {
         state = connectState_;
     }
     if (state != QCanBusDevice::ConnectedState) {
+        if (started) {
+            RunOnDeviceThread([this, &why] {
+                if (device_ && why.isEmpty()) why = device_->errorString();
+            });
+        }
         CloseDevice();
         error = "The CAN interface " + ChannelName() + " could not be opened";
         if (!why.isEmpty()) error += ": " + why.toStdString();
