@@ -57,7 +57,7 @@ void JudgeSdoAbort(ProtocolLine& line, const TestInstruction& instruction, uint3
                    std::string_view unknownRemark) {
     line.valueText = FormatValue("0x%08x", code);
     line.valueShown = true;
-    const SdoAbortCode* known = FindSdoAbortCode(code);
+    const SdoAbortEntry* known = FindSdoAbortCode(code);
     if (!known) {
         line.commandText += unknownRemark;
         line.status = STATUS_SDO_ERROR;

@@ -34,7 +34,7 @@ constexpr std::array<NamedByte, 14> kAnswers{{
     {"SDO_DownEndBlk_Res", 0xA1},
 }};
 
-constexpr std::array<SdoAbortCode, 30> kAbortCodes{{
+constexpr std::array<SdoAbortEntry, 30> kAbortCodes{{
     {0x05030000, "Err_Togglebit", "Toggle bit not alternated"},
     {0x05040000, "Err_SDO_Timeout", "SDO protocol timed out"},
     {0x05040001, "Err_UnknowComm", "Command spezifier not valid or unknown"},
@@ -83,9 +83,9 @@ const char* SdoAnswerName(uint8_t maskedByte0) {
     return nullptr;
 }
 
-std::span<const SdoAbortCode> SdoAbortCodes() { return kAbortCodes; }
+std::span<const SdoAbortEntry> SdoAbortCodes() { return kAbortCodes; }
 
-const SdoAbortCode* FindSdoAbortCode(uint32_t code) {
+const SdoAbortEntry* FindSdoAbortCode(uint32_t code) {
     for (const auto& a : kAbortCodes)
         if (a.code == code) return &a;
     return nullptr;

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-struct SdoAbortCode {
+struct SdoAbortEntry {
     uint32_t code;
     const char* name;  // used in "Error:" expectations and appended to the row text
     const char* description;
@@ -21,6 +21,6 @@ std::optional<uint8_t> SdoSpecifierOf(std::string_view name);
 const char* SdoAnswerName(uint8_t maskedByte0);
 
 // Every abort code the station knows, in table order.
-std::span<const SdoAbortCode> SdoAbortCodes();
+std::span<const SdoAbortEntry> SdoAbortCodes();
 // The entry of `code`; nullptr for a code the table does not hold.
-const SdoAbortCode* FindSdoAbortCode(uint32_t code);
+const SdoAbortEntry* FindSdoAbortCode(uint32_t code);

@@ -16,6 +16,7 @@
 #include "CanChannel.h"
 #include "CommandSet.h"
 #include "Configuration.h"
+#include "Dispatcher.h"
 #include "NamedValueList.h"
 #include "ProtocolGrid.h"
 #include "ScriptRun.h"
