@@ -1,6 +1,5 @@
 #include "Configuration.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <charconv>
 
@@ -169,6 +168,11 @@ bool ReadConfiguration(const std::string& path, Configuration& config) {
         CurrentOperator().ShowMessage("Error reading INI file", kTitle);
         return false;
     }
+    ParseConfigurationText(text, config);
+    return true;
+}
+
+void ParseConfigurationText(std::string_view text, Configuration& config) {
     std::vector<std::string> missing;
     std::string value;
     for (const auto& spec : IniKeyTable()) {
@@ -186,7 +190,6 @@ bool ReadConfiguration(const std::string& path, Configuration& config) {
         config.missing_ = missing;
     }
     if (!missing.empty()) CurrentOperator().ShowMessage("Error reading INI file", kTitle);
-    return true;
 }
 
 std::string BuildConfigurationText(const Configuration& config) {

@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "FileHistory.h"
@@ -45,6 +46,7 @@ public:
 
 private:
     friend bool ReadConfiguration(const std::string& path, Configuration& config);
+    friend void ParseConfigurationText(std::string_view text, Configuration& config);
     mutable std::mutex mutex_;
     std::map<std::string, std::string> values_;
     std::string path_;
@@ -62,6 +64,8 @@ inline constexpr const char* kConfigurationFileName = "quarzel.ini";
 // variables CANInitDelay and SerialNr, and reports "INI file not found" or "Error reading INI
 // file" ("INITIALIZATION") through the operator. False when the file could not be read.
 bool ReadConfiguration(const std::string& path, Configuration& config);
+// The values of a file's text, as ReadConfiguration takes them (the file's path is kept).
+void ParseConfigurationText(std::string_view text, Configuration& config);
 // The file text: each key, CR LF, its value, CR LF, in the write order. CANInitDelay and
 // SerialNr are taken from the script variables.
 std::string BuildConfigurationText(const Configuration& config);
