@@ -61,7 +61,9 @@ uint32_t EvalExpression(std::string_view textIn, int32_t& value) {
     const uint32_t lc = EvalOperand(text.substr(0, at), left);
     if (lc != EXPR_OK) return lc;
     int32_t right = 0;
-    const uint32_t rc = EvalOperand(":" + std::string(text.substr(at + 1)), right);
+    std::string rightText(1, ':');  // the right side has no tag of its own
+    rightText.append(text.substr(at + 1));
+    const uint32_t rc = EvalOperand(rightText, right);
     if (rc != EXPR_OK) return EXPR_SYNTAX;
 
     const int64_t l = left, r = right;
