@@ -22,16 +22,19 @@ bool FillAddress(const std::string& path, sockaddr_un& addr, std::string& error)
 }
 
 std::string Reason() { return std::strerror(errno); }
+
+int NewSocket(const std::string& path, sockaddr_un& addr, std::string& error) {
+    if (!FillAddress(path, addr, error)) return -1;
+    const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (fd < 0) error = "socket: " + Reason();
+    return fd;
+}
 }  // namespace
 
 int ConnectSeqPacket(const std::string& path, std::string& error) {
     sockaddr_un addr;
-    if (!FillAddress(path, addr, error)) return -1;
-    const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        error = "socket: " + Reason();
-        return -1;
-    }
+    const int fd = NewSocket(path, addr, error);
+    if (fd < 0) return -1;
     if (connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
         error = "cannot connect to " + path + ": " + Reason();
         close(fd);
@@ -42,12 +45,8 @@ int ConnectSeqPacket(const std::string& path, std::string& error) {
 
 int ListenSeqPacket(const std::string& path, std::string& error) {
     sockaddr_un addr;
-    if (!FillAddress(path, addr, error)) return -1;
-    const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        error = "socket: " + Reason();
-        return -1;
-    }
+    const int fd = NewSocket(path, addr, error);
+    if (fd < 0) return -1;
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) {
             if (listen(fd, 16) == 0) return fd;

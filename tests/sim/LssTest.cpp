@@ -12,12 +12,7 @@ const std::string kIdentified = Text(0x7E4, {0x4F, 0, 0, 0, 0, 0, 0, 0});
 
 class SimLss : public SimFixture {
 protected:
-    void SetUp() override {
-        EncoderOptions o;
-        o.storePath = dir.File("encoder.params");
-        Start(o);
-        Received();
-    }
+    void SetUp() override { StartWithFile(); }
     Frames Lss(std::initializer_list<std::pair<uint8_t, uint32_t>> requests) {
         Received();
         for (const auto& [cs, v] : requests) tester->Send(::Lss(cs, v));

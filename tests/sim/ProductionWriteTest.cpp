@@ -10,12 +10,7 @@ const std::string kAck = Text(0x7E4, {0x8C, 0, 0, 0, 0, 0, 0, 0});
 
 class SimProduction : public SimFixture {
 protected:
-    void SetUp() override {
-        EncoderOptions o;
-        o.storePath = dir.File("encoder.params");
-        Start(o);
-        Received();
-    }
+    void SetUp() override { StartWithFile(); }
     Frames Write(uint8_t code, uint32_t value) {
         Received();
         tester->Send(WProg(code, value));

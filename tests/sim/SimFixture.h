@@ -28,6 +28,14 @@ protected:
         encoder = std::make_unique<SimEncoder>(bus, options);
         vt->AdvanceByMs(1);
     }
+    // Starts the encoder with a parameter file (in the test's folder unless named) and
+    // forgets its boot-up.
+    void StartWithFile(const std::string& path = {}) {
+        EncoderOptions o;
+        o.storePath = path.empty() ? dir.File("encoder.params") : path;
+        Start(o);
+        Received();
+    }
     // Switches the encoder off and on again (a power cycle with the same options).
     void PowerCycle() {
         encoder.reset();

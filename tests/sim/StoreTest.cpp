@@ -4,12 +4,6 @@
 
 class SimStore : public SimFixture {
 protected:
-    void StartWith(const std::string& path) {
-        EncoderOptions o;
-        o.storePath = path;
-        Start(o);
-        Received();
-    }
     std::string ReadCustomerValue() { return Sdo({0x40, 0x00, 0x30, 0x00, 0, 0, 0, 0}); }
     const std::string kValue1234 = Text(0x581, {0x43, 0x00, 0x30, 0x00, 0x34, 0x12, 0, 0});
     const std::string kValue0 = Text(0x581, {0x43, 0x00, 0x30, 0x00, 0, 0, 0, 0});
@@ -17,7 +11,7 @@ protected:
 };
 
 TEST_F(SimStore, StoredValuesSurviveARestart) {
-    StartWith(dir.File("enc.params"));
+    StartWithFile(dir.File("enc.params"));
     Sdo({0x23, 0x00, 0x30, 0x00, 0x34, 0x12, 0, 0});
     Sdo({0x2B, 0x17, 0x10, 0x00, 0xE8, 0x03, 0, 0});
     EXPECT_EQ(Sdo({0x23, 0x10, 0x10, 0x01, 0x73, 0x61, 0x76, 0x65}), kDone1010);  // "save"
@@ -31,7 +25,7 @@ TEST_F(SimStore, StoredValuesSurviveARestart) {
 }
 
 TEST_F(SimStore, RestoreDefaultsTakesEffectAfterTheNextReset) {
-    StartWith(dir.File("enc.params"));
+    StartWithFile(dir.File("enc.params"));
     Sdo({0x23, 0x00, 0x30, 0x00, 0x34, 0x12, 0, 0});
     Sdo({0x23, 0x10, 0x10, 0x01, 's', 'a', 'v', 'e'});
     EXPECT_EQ(Sdo({0x23, 0x11, 0x10, 0x01, 0x6C, 0x6F, 0x61, 0x64}), Text(0x581, {0x60, 0x11, 0x10, 0x01, 0, 0, 0, 0}));
@@ -45,7 +39,7 @@ TEST_F(SimStore, RestoreDefaultsTakesEffectAfterTheNextReset) {
 }
 
 TEST_F(SimStore, GroupsCoverTheirOwnObjectsOnly) {
-    StartWith(dir.File("enc.params"));
+    StartWithFile(dir.File("enc.params"));
     Sdo({0x23, 0x00, 0x30, 0x00, 0x34, 0x12, 0, 0});   // 0x3xxx
     Sdo({0x2B, 0x17, 0x10, 0x00, 0x64, 0x00, 0, 0});   // communication
     Sdo({0x23, 0x10, 0x10, 0x02, 's', 'a', 'v', 'e'});  // communication only
@@ -60,7 +54,7 @@ TEST_F(SimStore, GroupsCoverTheirOwnObjectsOnly) {
 
 TEST_F(SimStore, StoringThatCannotHappenIsRefusedAndChangesNothing) {
     const std::string path = dir.File("enc.params");
-    StartWith(path);
+    StartWithFile(path);
     Sdo({0x23, 0x00, 0x30, 0x00, 0x34, 0x12, 0, 0});
     Sdo({0x23, 0x10, 0x10, 0x01, 's', 'a', 'v', 'e'});
     QFile before(QString::fromStdString(path));
@@ -83,7 +77,7 @@ TEST_F(SimStore, StoringThatCannotHappenIsRefusedAndChangesNothing) {
 }
 
 TEST_F(SimStore, AnUnwritableFileGivesDataCannotBeStored) {
-    StartWith(dir.File("missing-folder/enc.params"));
+    StartWithFile(dir.File("missing-folder/enc.params"));
     EXPECT_EQ(Sdo({0x23, 0x10, 0x10, 0x01, 's', 'a', 'v', 'e'}),
               Text(0x581, {0x80, 0x10, 0x10, 0x01, 0x20, 0x00, 0x00, 0x08}));
     EXPECT_FALSE(encoder->StoreError().empty());
@@ -96,7 +90,7 @@ TEST_F(SimStore, DamagedLinesOfTheFileAreSkipped) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("garbage\n=x\nstored.3000.00=zz\nstored.1017.00=6400\nnode=999\nstored.2011.00=4142\r\n");
     }
-    StartWith(path);
+    StartWithFile(path);
     EXPECT_EQ(ReadCustomerValue(), kValue0);
     EXPECT_EQ(Sdo({0x40, 0x17, 0x10, 0x00, 0, 0, 0, 0}), Text(0x581, {0x4B, 0x17, 0x10, 0x00, 0x64, 0x00, 0, 0}));
     EXPECT_EQ(Sdo({0x40, 0x11, 0x20, 0x00, 0, 0, 0, 0}), Text(0x581, {0x4B, 0x11, 0x20, 0x00, 'A', 'B', 0, 0}));
