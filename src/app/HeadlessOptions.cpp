@@ -1,6 +1,6 @@
 #include "HeadlessOptions.h"
 
-#include "StringHelpers.h"
+#include "Numbers.h"
 
 namespace {
 // "--name=value" or "--name value".

@@ -29,12 +29,14 @@ bool FitWidth(int64_t v, int width, uint32_t& value) {
     }
     return true;
 }
-}  // namespace
 
-bool ParseNumberBase(std::string_view text, uint32_t& value, int width, int base) {
-    if (base != 10 && base != 16) return false;
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Reads blanks, a sign, an optional "0x" (base 16) and digits from `text`, saturating at
+// 0xFFFFFFFF and -0x80000000. Returns the number of characters used; 0 without a digit.
+size_t ReadSigned(std::string_view text, int base, int64_t& value) {
     size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    while (i < text.size() && IsBlank(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     if (base == 16 && HasHexPrefix(text.substr(i))) i += 2;
@@ -47,8 +49,26 @@ bool ParseNumberBase(std::string_view text, uint32_t& value, int width, int base
         v = std::min<int64_t>(v * base + d, limit);
         ++digits;
     }
-    if (digits == 0) return false;
-    return FitWidth(negative ? -v : v, width, value);
+    value = negative ? -v : v;
+    return digits == 0 ? 0 : i;
+}
+}  // namespace
+
+bool ParseNumberBase(std::string_view text, uint32_t& value, int width, int base) {
+    if (base != 10 && base != 16) return false;
+    int64_t v = 0;
+    if (ReadSigned(text, base, v) == 0) return false;
+    return FitWidth(v, width, value);
+}
+
+bool ReadInteger(std::string_view text, int32_t& value) {
+    int64_t v = 0;
+    size_t used = ReadSigned(text, text.find('x') != std::string_view::npos ? 16 : 10, v);
+    if (used == 0) return false;
+    while (used < text.size() && IsBlank(text[used])) ++used;
+    if (used != text.size()) return false;
+    value = static_cast<int32_t>(static_cast<uint32_t>(v));
+    return true;
 }
 
 bool ParseNumber(std::string_view text, uint32_t& value, int width) {

@@ -13,6 +13,11 @@ bool ParseNumber(std::string_view text, uint32_t& value, int width);
 // The same with a fixed base, 10 or 16.
 bool ParseNumberBase(std::string_view text, uint32_t& value, int width, int base);
 
+// Reads an integer: hexadecimal when the text contains "x" (an optional "0x" prefix), else
+// decimal. True only when the number and nothing but blanks around it was read:
+// "0x1A" gives 26, "12abc" fails.
+bool ReadInteger(std::string_view text, int32_t& value);
+
 // kbit/s -> bit-timing index (1000 -> 0 ... 10 -> 8); -1 when the rate is not in the table.
 int BitRateToIndex(int64_t kbit);
 // Bit-timing index -> kbit/s; -1 when the index is not in the table.

@@ -13,10 +13,6 @@ size_t RemoveBlanks(std::string& text);
 size_t ExpandEscapedZeros(std::string& text);
 // An upper-case copy (ASCII letters only; other bytes unchanged).
 std::string UpperCase(std::string_view text);
-// Reads an integer: hexadecimal when the text contains "x" (an optional "0x" prefix), else
-// decimal. True only when the number and nothing but trailing blanks was read:
-// "0x1A" gives 26, "12abc" fails.
-bool ReadInteger(std::string_view text, int32_t& value);
 // The text from position `pos` on; empty when the text is shorter ("from the sixth character
 // on" of a short parameter is empty, never out of range).
 std::string_view TextFrom(std::string_view text, size_t pos);

@@ -1,7 +1,9 @@
 #include "FileHistory.h"
 #include "Labels.h"
+#include "Numbers.h"
 #include "ScriptTestSupport.h"
 #include "StringHelpers.h"
+#include "ProtocolLine.h"
 #include "TextEncoding.h"
 
 using Variables = ScriptTest;
@@ -87,4 +89,29 @@ TEST(FileHistoryTest, KnownPathSwapsWithEntryZeroNewPathPushesDown) {
 
     ClearHistory(h);
     for (const auto& e : h) EXPECT_TRUE(e.empty());
+}
+
+TEST(ProtocolLineTest, ElapsedTimeAndMessageColumns) {
+    HrTime start{100, 250000};
+    // 62 min 5.5 s later: minutes are not wrapped into hours.
+    HrTime now{100 + 62 * 60 + 5, 750000};
+    EXPECT_EQ(FormatElapsed(start, now), "62:05:500");
+    EXPECT_EQ(FormatElapsed(start, start), "00:00:000");
+
+    ProtocolLine line;
+    FormatMessageColumns(line, 0x5, 8, 0x04030201u, 0x0807060Au);
+    EXPECT_EQ(line.idText, "005");
+    EXPECT_EQ(line.dlcText, "8");
+    EXPECT_EQ(line.dataText[0], "01");
+    EXPECT_EQ(line.dataText[3], "04");
+    EXPECT_EQ(line.dataText[4], "0a");
+    EXPECT_EQ(line.dataText[7], "08");
+    line.valueText = "v";
+    ClearProtocolLine(line);
+    EXPECT_EQ(line.idText, "");
+    EXPECT_EQ(line.dlcText, "");
+    EXPECT_EQ(line.valueText, "");
+    EXPECT_EQ(StatusText(0x5000), std::string("Err_NMT"));
+    EXPECT_EQ(StatusText(0x8000), std::string(""));
+    EXPECT_FALSE(IsErrorStatus(0x8000));
 }
