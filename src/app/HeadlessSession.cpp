@@ -136,6 +136,8 @@ void HeadlessSession::End() {
 
 int HeadlessSession::Finish() {
     if (!started_) return EXIT_CANNOT_RUN;
+    if (runner_) runner_->StopScriptTimer();
+    CanClose();
     const ProtocolGridTable table(grid_);
     if (!options_.csvPath.empty() && !WriteGridCsv(options_.csvPath, ';', table))
         err_ << "quarzel-run: the CSV file \"" << options_.csvPath << "\" could not be written\n";
