@@ -185,9 +185,9 @@ TEST(LssIdentRemoteSlave, SmallRevisionAndSerialNumbersStayInRange) {
 
 TEST(LssIdentRemoteSlave, LargeRevisionStopsAtTheTopOfTheRange) {
     EncoderOptions o;
-    o.revision = 0xFFFFFFF0u;
+    o.revision = 0xFFFFFFF8u;
     StationHarness h(o);
-    ASSERT_TRUE(h.Load(Header("Revisionsnummer: 0xFFFFFFF0\n") + Lss("B:LSS_Ident_Remote_Slave")));
+    ASSERT_TRUE(h.Load(Header("Revisionsnummer: 0xFFFFFFF8\n") + Lss("B:LSS_Ident_Remote_Slave")));
     ASSERT_TRUE(h.Run());
     const auto rows = StepRows(h);
     ASSERT_EQ(rows.size(), 7u);

@@ -97,6 +97,8 @@ TEST(MiscFuzz, RandomFieldsAndAnswersAlwaysGiveARowWithAStatus) {
             if (r[COL_COMMAND] == "Test end") continue;
             EXPECT_FALSE(r[COL_STATUS].empty()) << "seed " << seed << ": " << r[COL_COMMAND];
         }
+        // The random node did answer.
+        EXPECT_GT(h.BusFrames().size(), h.StationFrames().size()) << "seed " << seed;
         for (const SeenFrame& f : h.StationFrames()) {
             EXPECT_LE(f.id, 0x7FFu) << "seed " << seed;
             EXPECT_LE(f.len, 8u) << "seed " << seed;
