@@ -1,5 +1,6 @@
 #include "ControlPipe.h"
 
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
@@ -34,19 +35,22 @@ bool ControlPipe::Create() {
     const QString name = QString::fromStdString(name_);
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (server_->listen(name)) return true;
-    if (server_->serverError() == QAbstractSocket::AddressInUseError) {
-        QLocalSocket probe;
-        probe.connectToServer(name);
-        if (probe.waitForConnected(kProbeMs)) {
-            probe.abort();
-            qCWarning(lcControl, "the control pipe %s belongs to a station that is running", qPrintable(name));
-            return false;
-        }
-        // A socket left behind by a station that ended without removing it.
-        QLocalServer::removeServer(name);
-        if (server_->listen(name)) return true;
+    // Another station serving the pipe keeps it.
+    QLocalSocket probe;
+    probe.connectToServer(name);
+    if (probe.waitForConnected(kProbeMs)) {
+        probe.abort();
+        qCWarning(lcControl, "the control pipe %s belongs to a station that is running", qPrintable(name));
+        return false;
     }
+    // Never put a socket in place of a file that is not one.
+    if (QFileInfo(name).isFile()) {
+        qCWarning(lcControl, "the control pipe %s is an ordinary file", qPrintable(name));
+        return false;
+    }
+    // A socket left behind by a station that ended without removing it.
+    QLocalServer::removeServer(name);
+    if (server_->listen(name)) return true;
     qCWarning(lcControl, "the control pipe %s could not be created: %s", qPrintable(name),
               qPrintable(server_->errorString()));
     return false;
@@ -78,7 +82,10 @@ void ControlPipe::Poll() {
     if (client_->bytesAvailable() == 0 && client_->state() == QLocalSocket::ConnectedState)
         client_->waitForReadyRead(0);
     const QByteArray bytes = client_->read(static_cast<qint64>(ControlMessages::kMaxBytesPerPoll));
-    if (bytes.isEmpty()) return;
+    if (bytes.isEmpty()) {
+        if (client_->state() != QLocalSocket::ConnectedState) DropClient();
+        return;
+    }
 
     std::string message;
     switch (messages_.Take(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), message)) {

@@ -27,7 +27,8 @@ public:
     ControlPipe& operator=(const ControlPipe&) = delete;
 
     // Creates the pipe. A leftover socket of a station that has ended is replaced; the pipe of a
-    // station still running is left alone (false: this station stays without a pipe).
+    // station still running, or an ordinary file at that path, is left alone (false: this
+    // station stays without a pipe).
     bool Create();
     // One poll: takes a waiting client when none is connected, reads up to 80 bytes without
     // waiting and answers "OK\r" when a message is complete. Never blocks.

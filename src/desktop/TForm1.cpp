@@ -35,7 +35,7 @@
 
 namespace {
 constexpr int kGridRowHeight = 15;
-constexpr int kGridFontPixels = 11;
+constexpr int kGridFontPixels = 10;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -187,11 +187,15 @@ void TForm1::BuildControls() {
     cmd->addWidget(Button(commands, "btnLoadNodeId", "Load NodeId"), 5, 1);
     auto* baud = new QGroupBox("Baudrate", commands);
     baud->setObjectName("Baudrate");
-    auto* baudLayout = new QHBoxLayout(baud);
+    auto* baudLayout = new QGridLayout(baud);
+    int k = 0;
     for (const auto& [name, text] : {std::pair{"btnBRate20k", "20k"}, std::pair{"btnBRate125k", "125k"},
-                                     std::pair{"btnBRate250k", "250k"}, std::pair{"btnBRate500k", "500k"}})
-        baudLayout->addWidget(Button(baud, name, text));
-    cmd->addWidget(baud, 0, 3, 6, 1);
+                                     std::pair{"btnBRate250k", "250k"}, std::pair{"btnBRate500k", "500k"}}) {
+        baudLayout->addWidget(Button(baud, name, text), k / 2, k % 2);
+        ++k;
+    }
+    cmd->addWidget(baud, 0, 3, 3, 1, Qt::AlignTop);
+    cmd->setRowStretch(6, 1);
 
     auto* top = new QHBoxLayout;
     top->addWidget(test, 2);
@@ -208,7 +212,10 @@ void TForm1::BuildControls() {
     grid_->setFont(gridFont);
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->verticalHeader()->setMinimumSectionSize(kGridRowHeight);
     grid_->verticalHeader()->setDefaultSectionSize(kGridRowHeight);
+    // The narrow columns hold their texts only without the default cell padding.
+    grid_->setStyleSheet("QTableView::item { padding: 0px 2px; }");
     grid_->horizontalHeader()->setStretchLastSection(false);
     grid_->horizontalHeader()->setHighlightSections(false);
     for (int c = 0; c < kGridColumns; ++c) grid_->setColumnWidth(c, GridColumnWidths()[static_cast<size_t>(c)]);
