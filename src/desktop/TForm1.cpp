@@ -219,6 +219,9 @@ void TForm1::BuildControls() {
     grid_->horizontalHeader()->setStretchLastSection(false);
     grid_->horizontalHeader()->setHighlightSections(false);
     for (int c = 0; c < kGridColumns; ++c) grid_->setColumnWidth(c, GridColumnWidths()[static_cast<size_t>(c)]);
+    // The time must show its milliseconds whatever the font.
+    const int timeWidth = grid_->fontMetrics().horizontalAdvance("00:00:000") + 8;
+    grid_->setColumnWidth(COL_TIME, std::max(grid_->columnWidth(COL_TIME), timeWidth));
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
