@@ -16,10 +16,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const char* kTest =
-    "Baudrate: 1000 kBit\r\nKnotenadresse: 1\r\nVendorID: 0x000003A2\r\nProduktcode: 0x5813\r\n"
-    "Revisionsnummer: 0x00010002\r\nSeriennummer: 0x12345678\r\nEmergencyID: 0x81\r\nGuardingId: 0x701\r\n"
-    "PDO1_ID: 0x181\r\nPDO2_ID: 0x281\r\nSyncId: 0x80\r\nTimer: 1\r\n\r\n[BEFEHLE]\r\n"
-    "[B]\r\nB:SDO_UpInit,Index:2012,Sub:0\r\n";
+    "Baudrate: 1000 kBit\nKnotenadresse: 1\nVendorID: 0x000003A2\nProduktcode: 0x5813\n"
+    "Revisionsnummer: 0x00010002\nSeriennummer: 0x12345678\nEmergencyID: 0x81\nGuardingId: 0x701\n"
+    "PDO1_ID: 0x181\nPDO2_ID: 0x281\nSyncId: 0x80\nTimer: 1\n\n[BEFEHLE]\n"
+    "[B]\nB:SDO_UpInit,Index:2012,Sub:0\n";
 
 struct Figure {
     double wallSeconds = 0;
