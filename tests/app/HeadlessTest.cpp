@@ -277,3 +277,16 @@ TEST(QuarzelRunProgram, HelpMissingFileAndTheExample) {
     EXPECT_TRUE(p.readAllStandardOutput().contains("Verdict: passed, 0 errors"));
 }
 #endif
+
+TEST_F(HeadlessTest, OperatorInputComesFromAnswerOptions) {
+    HeadlessOptions o = Options(WriteTest({"&SerialNr", "B:Marke,Name:After"}));
+    o.answers["SerialNr"] = "1234";
+    EXPECT_EQ(Run(o), EXIT_PASSED) << err.str();
+    EXPECT_EQ(ScriptVariables().Get("SerialNr"), 1234u);
+    EXPECT_NE(out.str().find("Parameter: SerialNr = 1234"), std::string::npos);
+
+    // Without an answer the question is refused, named with its option, and the run ends.
+    EXPECT_EQ(Run(Options(WriteTest({"&SerialNr", "B:Marke,Name:After"}))), EXIT_FAILED);
+    EXPECT_NE(err.str().find("--answer \"SerialNr=VALUE\""), std::string::npos);
+    EXPECT_EQ(out.str().find("Name:After"), std::string::npos);
+}
