@@ -1,5 +1,6 @@
 #include "CommandSet.h"
 
+#include "BefCommands.h"
 #include "CanopenCommands.h"
 #include "Dispatcher.h"
 #include "LabelCommands.h"
@@ -23,6 +24,7 @@ void RegisterTable(const std::vector<CanopenCommand>& table) {
 void RegisterAllCommands() {
     // Each family adds its registration here as it lands.
     RegisterLabelCommands();
+    RegisterBefCommands();
     RegisterTable(NmtAndMiscCommands());
     RegisterTable(SdoCommands());
     RegisterTable(LssCommands());
