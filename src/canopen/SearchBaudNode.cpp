@@ -69,7 +69,7 @@ void BaudNodeSearch::StopTimers() {
 }
 
 void BaudNodeSearch::StartBaudSearch() {
-    StopTimers();
+    Interrupt();
     kind_ = Kind::BitRate;
     index_ = LastBitRateIndex();
     phase_ = 0;
@@ -82,7 +82,7 @@ void BaudNodeSearch::StartBaudSearch() {
 }
 
 void BaudNodeSearch::StartNodeSearch() {
-    StopTimers();
+    Interrupt();
     kind_ = Kind::Node;
     phase_ = 0;
     found_ = 0;
@@ -93,7 +93,7 @@ void BaudNodeSearch::StartNodeSearch() {
 }
 
 bool BaudNodeSearch::StartGuardedNodeSearch() {
-    StopTimers();
+    Interrupt();
     kind_ = Kind::GuardedNode;
     phase_ = 0;
     candidate_ = 1;
@@ -110,12 +110,16 @@ bool BaudNodeSearch::StartGuardedNodeSearch() {
     return true;
 }
 
-void BaudNodeSearch::Close() {
+void BaudNodeSearch::Interrupt() {
     StopTimers();
-    if (!running_) return;
     // A bit-rate search cut short leaves the rate it was trying: the previous one comes back.
-    if (kind_ == Kind::BitRate && savedBaudr_ >= 0) ScriptVariables().Set("Baudr", static_cast<uint64_t>(savedBaudr_));
-    Ended();
+    if (running_ && kind_ == Kind::BitRate && savedBaudr_ >= 0)
+        ScriptVariables().Set("Baudr", static_cast<uint64_t>(savedBaudr_));
+}
+
+void BaudNodeSearch::Close() {
+    Interrupt();
+    if (running_) Ended();
 }
 
 void BaudNodeSearch::SendSearchFrame(uint8_t specifier, uint8_t nodeId) {

@@ -50,7 +50,8 @@ public:
     // Null: reports go nowhere. The caller keeps ownership.
     void SetReportPort(SearchReportPort* port);
 
-    // Start operations. A start stops whatever search was running.
+    // Start operations. A start replaces whatever search was running (without reporting the
+    // end of the replaced one).
     void StartBaudSearch();
     void StartNodeSearch();
     // False when the channel could not be reopened (nothing runs then).
@@ -85,6 +86,8 @@ public:
 
 private:
     void StopTimers();
+    // Stops the timers; a bit-rate search cut short gets its previous rate back.
+    void Interrupt();
     void SendSearchFrame(uint8_t specifier, uint8_t nodeId);
     void Report(const std::string& text, StatusColor color);
     void Ended();
