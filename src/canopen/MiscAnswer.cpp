@@ -4,6 +4,14 @@
 #include "MiscFrames.h"
 #include "ScriptRun.h"
 
+void ReportNoAnswer(const TestInstruction& instruction, const char* text) {
+    ProtocolLine& line = CurrentRun().protocolLine;
+    line.commandText += text;
+    ClearProtocolLine(line);
+    const bool mayBeSilent = instruction.expectedId.empty() || ExpectsNone(instruction);
+    line.status = mayBeSilent ? STATUS_OK : STATUS_ERR_ANS;
+}
+
 void JudgeOneAnswer(const TestInstruction& instruction, const AnswerTexts& texts) {
     ProtocolLine& line = CurrentRun().protocolLine;
     tagOPEN_Message answer;
@@ -12,10 +20,7 @@ void JudgeOneAnswer(const TestInstruction& instruction, const AnswerTexts& texts
     line.commandText += "_Res";
     line.transmit = false;
     if (!received) {
-        line.commandText += texts.noAnswer;
-        ClearProtocolLine(line);
-        const bool mayBeSilent = instruction.expectedId.empty() || ExpectsNone(instruction);
-        line.status = mayBeSilent ? STATUS_OK : STATUS_ERR_ANS;
+        ReportNoAnswer(instruction, texts.noAnswer);
         return;
     }
     ShowFrame(line, answer);

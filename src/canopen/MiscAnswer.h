@@ -14,6 +14,10 @@ inline constexpr AnswerTexts kNmtAnswerTexts{" !keine Antwort", " !unerwartete A
 // Texts of the miscellaneous family.
 inline constexpr AnswerTexts kMiscAnswerTexts{" !no response", " !unexpected response"};
 
+// Fills the row of a step whose answer did not come: `text` appended, frame columns cleared.
+// Silence is an error unless the expected-identifier field is empty or "None".
+void ReportNoAnswer(const TestInstruction& instruction, const char* text);
+
 // Reads the answer and fills the protocol row: "_Res", direction "R", the frame, the remarks
 // and the status. No answer is an error unless the expected-identifier field is empty or
 // "None"; an empty field accepts any answer.

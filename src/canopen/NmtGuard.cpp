@@ -1,4 +1,5 @@
 #include "Expressions.h"
+#include "MiscAnswer.h"
 #include "MiscFrames.h"
 #include "NamedValueList.h"
 #include "NmtCommands.h"
@@ -14,10 +15,7 @@ void JudgeGuardAnswer(const TestInstruction& instruction, uint32_t cobId) {
     line.transmit = false;
     tagOPEN_Message answer;
     if (!ReadLastAnswer(answer)) {
-        line.commandText += " !no response";
-        ClearProtocolLine(line);
-        const bool mayBeSilent = instruction.expectedId.empty() || ExpectsNone(instruction);
-        line.status = mayBeSilent ? STATUS_OK : STATUS_ERR_ANS;
+        ReportNoAnswer(instruction, kMiscAnswerTexts.noAnswer);
         return;
     }
     ShowFrame(line, answer);

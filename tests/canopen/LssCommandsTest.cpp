@@ -3,13 +3,6 @@
 #include "NmtLssFixture.h"
 
 namespace {
-EncoderOptions WithFaults(const std::string& spec) {
-    EncoderOptions o;
-    std::string error;
-    EXPECT_TRUE(ParseFaultSwitches(spec, o.faults, error)) << error;
-    return o;
-}
-
 // Byte 0 and the 32-bit value in bytes 1 to 4 of an LSS request.
 std::pair<uint8_t, uint32_t> Request(const SeenFrame& f) {
     EXPECT_EQ(f.id, 0x7E5u);

@@ -3,13 +3,6 @@
 #include "NmtLssFixture.h"
 
 namespace {
-EncoderOptions WithFaults(const std::string& spec) {
-    EncoderOptions o;
-    std::string error;
-    EXPECT_TRUE(ParseFaultSwitches(spec, o.faults, error)) << error;
-    return o;
-}
-
 size_t CountId(const std::vector<SeenFrame>& frames, uint32_t id) {
     size_t n = 0;
     for (const auto& f : frames) n += f.id == id ? 1 : 0;

@@ -2,15 +2,6 @@
 
 #include "NmtLssFixture.h"
 
-namespace {
-EncoderOptions WithFaults(const std::string& spec) {
-    EncoderOptions o;
-    std::string error;
-    EXPECT_TRUE(ParseFaultSwitches(spec, o.faults, error)) << error;
-    return o;
-}
-}  // namespace
-
 TEST(NmtCommands, StartWithoutNodeIdAddressesAllNodes) {
     StationHarness h;
     ASSERT_TRUE(h.Load(Header() + Step("B:NMT_Start")));

@@ -2,6 +2,8 @@
 // Helpers of the NMT, miscellaneous and LSS command tests: test-file text for the simulated
 // encoder's identity, and short views of the protocol rows.
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -60,6 +62,14 @@ inline std::vector<Row> StepRows(const StationHarness& h) {
     for (const GridRow& r : h.Rows())
         if (r[COL_COMMAND] != "Test end") rows.push_back(ShortRow(r));
     return rows;
+}
+
+// Encoder options with the fault switches of `spec` ("guard.silent,lss.wrongid").
+inline EncoderOptions WithFaults(const std::string& spec) {
+    EncoderOptions o;
+    std::string error;
+    if (!ParseFaultSwitches(spec, o.faults, error)) ADD_FAILURE() << error;
+    return o;
 }
 
 inline std::vector<uint8_t> Bytes(std::initializer_list<uint8_t> b) { return b; }
