@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "NmtLssFixture.h"
 
 TEST(NmtCommands, StartWithoutNodeIdAddressesAllNodes) {
@@ -205,4 +207,41 @@ TEST(NmtCommands, CycleAndHeartbeatTestAreUnknown) {
     EXPECT_EQ(rows[0].status, "Err Syn");
     EXPECT_EQ(rows[1].status, "Err Syn");
     EXPECT_TRUE(h.StationFrames().empty());
+}
+
+TEST(NmtCommands, MenuCommandsContinueOnTheirOwnRecord) {
+    StationHarness h;
+    ASSERT_TRUE(h.Load(Header()));
+    ASSERT_TRUE(CanOpen());
+    h.Runner().InitProtocolGrid();
+    auto runMenuCommand = [&h](const TestInstruction& record) {
+        CurrentRun().interactiveInstructions = {};
+        CurrentRun().interactiveInstructions[0] = record;
+        h.Runner().RunInteractiveCommand(10);
+        return h.Time().RunUntil([&h] { return !h.Runner().TimerActive(); }, h.Time().NowUs() + 1'000'000);
+    };
+    TestInstruction guard;
+    guard.command = "B:NMT_Guard";
+    guard.param1 = "GuardIdent:0x701";
+    ASSERT_TRUE(runMenuCommand(guard));
+    TestInstruction sync;
+    sync.command = "B:Sync";
+    sync.param1 = "Anzahl:1";
+    sync.expectedId = "Id:";
+    sync.expectedLen = "DLC:";
+    sync.expectedData = "Value:";
+    ASSERT_TRUE(runMenuCommand(sync));
+
+    const auto rows = StepRows(h);
+    ASSERT_GE(rows.size(), 4u);
+    EXPECT_EQ(rows[0].command, "NMT_Guard  Node: 0x701");
+    EXPECT_EQ(rows[1].command, "NMT_Guard_Res");
+    EXPECT_EQ(rows[1].data, "7f");
+    EXPECT_EQ(rows[1].status, "ok");
+    // An empty row separates the menu commands.
+    const auto sync0 = std::find_if(rows.begin() + 2, rows.end(), [](const Row& r) { return r.command == "Sync"; });
+    ASSERT_NE(sync0, rows.end());
+    ASSERT_NE(sync0 + 1, rows.end());
+    EXPECT_EQ((sync0 + 1)->command, "Sync_Res   !no response");
+    EXPECT_EQ((sync0 + 1)->status, "Err Ans");
 }
