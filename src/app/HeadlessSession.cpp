@@ -11,6 +11,7 @@
 #include "InteractiveInput.h"
 #include "NamedValueList.h"
 #include "RowText.h"
+#include "SearchHooks.h"
 #include "JUnitReport.h"
 #include "TestFileLoader.h"
 
@@ -53,6 +54,7 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, std::ostream& out, std
 }
 
 HeadlessSession::~HeadlessSession() {
+    if (search_) InstallSearchHooks(nullptr);
     runner_.reset();
     grid_.SetListener(nullptr);
     SetCanSettings(nullptr);
@@ -102,6 +104,8 @@ bool HeadlessSession::Start() {
     if (!OpenTestFile(options_.testFile, true))
         return CannotRun("the test file \"" + options_.testFile + "\" could not be loaded");
     runner_ = std::make_unique<TestRunner>(grid_);
+    search_ = std::make_unique<BaudNodeSearch>();
+    InstallSearchHooks(search_.get());
     if (!options_.quiet) out_ << FormatRowText(GridTitles()) << "\n";
     started_ = true;
     if (!runner_->StartTest()) {

@@ -12,6 +12,7 @@
 #include "HeadlessOperator.h"
 #include "HeadlessOptions.h"
 #include "ProtocolGrid.h"
+#include "SearchBaudNode.h"
 #include "StationView.h"
 #include "TestRunner.h"
 
@@ -50,6 +51,7 @@ private:
     AppCanSettings settings_;
     ProtocolGrid grid_;
     std::unique_ptr<TestRunner> runner_;
+    std::unique_ptr<BaudNodeSearch> search_;  // "BEF_SearchBaud", "BEF_SearchNode"
     std::function<void()> onEnd_;
     bool started_ = false;
     bool ended_ = false;

@@ -306,3 +306,67 @@ TEST_F(SearchTest, ANewStartReplacesTheRunningSearch) {
 }
 
 }  // namespace
+
+// The script commands wait for the search through the hooks the programs install.
+#include "NmtLssFixture.h"
+#include "SearchHooks.h"
+
+namespace {
+
+class ScriptSearchTest : public ::testing::Test {
+protected:
+    void Install() {
+        search_ = std::make_unique<BaudNodeSearch>();
+        InstallSearchHooks(search_.get());
+    }
+    void TearDown() override {
+        InstallSearchHooks(nullptr);
+        search_.reset();
+    }
+    std::unique_ptr<BaudNodeSearch> search_;
+};
+
+TEST_F(ScriptSearchTest, SearchesFindRateAndNodeAndTheTestGoesOn) {
+    EncoderOptions o = TurningEncoderAt(125);
+    o.nodeId = 5;
+    StationHarness h(o);
+    Install();
+    ASSERT_TRUE(h.Load(Header() + Step("B:BEF_SearchBaud") + Step("B:BEF_SearchNode") +
+                       Step("B:SDO_UpInit,Index:1018,Sub:4", "Value:0x12345678")));
+    ASSERT_TRUE(h.Run());
+
+    EXPECT_EQ(h.EndReason(), RunEnd::Finished);
+    EXPECT_EQ(h.ErrorCount(), 0);
+    EXPECT_EQ(ScriptVariables().Get("Baudr"), 4u);
+    EXPECT_EQ(ScriptVariables().Get("NodeId"), 5u);
+    const auto rows = StepRows(h);
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(rows[0].command, "BEF_SearchBaud");
+    EXPECT_EQ(rows[1].command, "BEF_SearchNode");
+    EXPECT_TRUE(h.Operator().Messages().empty());
+}
+
+TEST_F(ScriptSearchTest, BitRateSearchWithoutDeviceEndsTheRun) {
+    StationHarness h({}, false);
+    Install();
+    ASSERT_TRUE(h.Load(Header() + Step("B:BEF_SearchBaud") + Step("B:NMT_Start,N:1")));
+    ASSERT_TRUE(h.Run());
+
+    EXPECT_EQ(h.EndReason(), RunEnd::Abandoned);
+    EXPECT_EQ(h.Operator().Messages(),
+              std::vector<std::string>{"SEARCH BAUD RATE: Baud rate not found\nTest wird abgebrochen"});
+    EXPECT_EQ(ScriptVariables().Get("Baudr"), 2u) << "the previous rate comes back";
+    for (const auto& f : h.StationFrames()) EXPECT_NE(f.data, (std::vector<uint8_t>{0x01, 0x01})) << "NMT_Start never ran";
+}
+
+TEST_F(ScriptSearchTest, NodeSearchWithoutDeviceEndsTheRun) {
+    StationHarness h({}, false);
+    Install();
+    ASSERT_TRUE(h.Load(Header() + Step("B:BEF_SearchNode") + Step("B:NMT_Start,N:1")));
+    ASSERT_TRUE(h.Run());
+    EXPECT_EQ(h.EndReason(), RunEnd::Abandoned);
+    EXPECT_EQ(h.Operator().Messages(),
+              std::vector<std::string>{"KNOTEN SUCHEN: Node not found\nTest wird abgebrochen"});
+}
+
+}  // namespace
