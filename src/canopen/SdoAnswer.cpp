@@ -5,6 +5,7 @@
 #include "CanChannel.h"
 #include "MiscFrames.h"
 #include "NamedValueList.h"
+#include "ScriptRun.h"
 #include "SdoRequest.h"
 #include "SdoTables.h"
 #include "SdoTransfer.h"
@@ -20,6 +21,36 @@ bool ReceiveSdoAnswer(tagOPEN_Message& answer) {
         return true;
     }
     return ReadLastAnswer(answer);
+}
+
+std::optional<bool> BeginSdoStep(const TestInstruction& instruction, const SdoStepRules& rules, SdoNextAction& next,
+                                 tagOPEN_Message& answer) {
+    ProtocolLine& line = CurrentRun().protocolLine;
+    line = ProtocolLine{};
+    if (next == SdoNextAction::Abort || (next == SdoNextAction::SendSegment && !rules.sendSegment)) {
+        next = SdoNextAction::Judge;
+        SendSdoAbort(line);
+        return FinishSdoStep();
+    }
+    if (next == SdoNextAction::SendSegment) {
+        next = SdoNextAction::Judge;
+        rules.sendSegment(line);
+        return true;
+    }
+    if (!ReceiveSdoAnswer(answer)) {
+        line.transmit = false;
+        line.commandText = "keine Antwort";
+        line.status = rules.noneExcusesSilence && ExpectsNone(instruction) ? STATUS_OK : STATUS_SDO_ERROR;
+        return AbortOnNextCall(next);
+    }
+    BeginSdoAnswerRow(line, answer);
+    if (rules.anyAcceptsAll && ExpectsAny(instruction)) return AbortOnNextCall(next);
+    if (answer.id != SdoAnswerId()) {
+        line.commandText = "falscher Identifier";
+        line.status = STATUS_SDO_ERROR;
+        return AbortOnNextCall(next);
+    }
+    return std::nullopt;
 }
 
 void BeginSdoAnswerRow(ProtocolLine& line, const tagOPEN_Message& answer) {

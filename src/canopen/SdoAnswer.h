@@ -3,18 +3,35 @@
 // commands share.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "CanMessage.h"
 #include "ProtocolLine.h"
+#include "SdoTransfer.h"
 #include "TestInstruction.h"
 
 // The answer to the last request. With the script variable ActivatedWaitForSdoId at 1 or more
 // (as a signed number) it waits up to Timer ms for a frame on 0x580 + NodeId; otherwise it
 // takes the frames received since the last read and returns the last one. False: no frame.
 bool ReceiveSdoAnswer(tagOPEN_Message& answer);
+
+// How a command's continuation treats what precedes the judgement of an answer.
+struct SdoStepRules {
+    void (*sendSegment)(ProtocolLine& line);  // what next action SendSegment sends
+    bool noneExcusesSilence;                 // "None": a missing answer is no error
+    bool anyAcceptsAll;                      // "Any": every answer is taken unseen
+};
+
+// The beginning every continuation shares. It starts a fresh row; with `next` at Abort or
+// SendSegment it sends that frame (the abort ends the transfer). Otherwise it receives the
+// answer: a missing one ("keine Antwort"), one taken by "Any" and one on another identifier
+// ("falscher Identifier") fill the row and ask for the abort. In all these cases the step's
+// result is returned; nullopt leaves `answer` to be judged, its row begun.
+std::optional<bool> BeginSdoStep(const TestInstruction& instruction, const SdoStepRules& rules, SdoNextAction& next,
+                                 tagOPEN_Message& answer);
 
 // Starts the row of a received answer: direction "R", the frame's columns, the answer's name
 // as row text (empty for a byte 0 that names no answer), status ok.

@@ -11,16 +11,6 @@
 #include "StringHelpers.h"
 
 namespace {
-bool Finish() {
-    CurrentRun().pendingStep = nullptr;
-    return true;
-}
-
-bool AbortNext(SdoTransfer& t) {
-    t.expeditedNext = SdoNextAction::Abort;
-    return false;
-}
-
 bool SyntaxError(ProtocolLine& line, const char* remark) {
     line.commandText += remark;
     line.status = STATUS_ERR_SYN;
@@ -38,41 +28,24 @@ uint32_t DataLength(const std::string& param) {
     return length;
 }
 
+constexpr SdoStepRules kRules{nullptr, true, true};
+
 bool ExpeditedStep(TestInstruction& instruction) {
     SdoTransfer& t = CurrentSdoTransfer();
     ProtocolLine& line = CurrentRun().protocolLine;
-    line = ProtocolLine{};
-    if (t.expeditedNext != SdoNextAction::Judge) {
-        t.expeditedNext = SdoNextAction::Judge;
-        SendSdoAbort(line);
-        return Finish();
-    }
-
     tagOPEN_Message answer;
-    if (!ReceiveSdoAnswer(answer)) {
-        line.transmit = false;
-        line.commandText = "keine Antwort";
-        line.status = ExpectsNone(instruction) ? STATUS_OK : STATUS_SDO_ERROR;
-        return AbortNext(t);
-    }
-    BeginSdoAnswerRow(line, answer);
-    if (ExpectsAny(instruction)) return AbortNext(t);
-    if (answer.id != SdoAnswerId()) {
-        line.commandText = "falscher Identifier";
-        line.status = STATUS_SDO_ERROR;
-        return AbortNext(t);
-    }
+    if (auto done = BeginSdoStep(instruction, kRules, t.expeditedNext, answer)) return *done;
     ShowSdoMultiplexer(line, answer);
 
     const std::string& expected = instruction.expectedId;
     switch (answer.data[0] & 0xE0) {
     case 0x60: {  // download confirmed
         line.commandText = "SDO_DownInit_Res";
-        if (!CheckSdoMultiplexer(line, answer)) return AbortNext(t);
+        if (!CheckSdoMultiplexer(line, answer)) return AbortOnNextCall(t.expeditedNext);
         if (SdoAnswerValue(answer) != 0) {
             line.commandText += " !R\xFC" "ckgabe != NULL";
             line.status = STATUS_SDO_ERROR;
-            return Finish();
+            return FinishSdoStep();
         }
         if (expected.empty())
             line.status = STATUS_OK;
@@ -80,17 +53,17 @@ bool ExpeditedStep(TestInstruction& instruction) {
             line.status = STATUS_ERR_ANS;  // an abort was expected, or no answer at all
         else
             line.status = ParamValue(expected).empty() ? STATUS_OK : STATUS_ERR_SYN;
-        return Finish();
+        return FinishSdoStep();
     }
     case 0x80:  // abort by the device
         line.commandText = "SDO_Abort";
-        if (!CheckSdoMultiplexer(line, answer)) return AbortNext(t);
+        if (!CheckSdoMultiplexer(line, answer)) return AbortOnNextCall(t.expeditedNext);
         JudgeSdoAbort(line, instruction, SdoAnswerValue(answer), "   ! Syntax errorfalscher Abbruchcode");
-        return Finish();
+        return FinishSdoStep();
     default:
         line.commandText = "unbekannte Antwort";
         line.status = STATUS_SDO_ERROR;
-        return Finish();
+        return FinishSdoStep();
     }
 }
 }  // namespace

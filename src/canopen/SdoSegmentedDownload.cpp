@@ -15,16 +15,6 @@
 namespace {
 enum class DataResult { Ok, BadParameter, TooLong };
 
-bool Finish() {
-    CurrentRun().pendingStep = nullptr;
-    return true;
-}
-
-bool AbortNext(SdoTransfer& t) {
-    t.downloadNext = SdoNextAction::Abort;
-    return false;
-}
-
 // Parameter 3 holds the data as a quoted string, "\0" standing for a byte 0.
 bool QuotedData(const std::string& param, std::string& data) {
     const std::string_view text = ParamValue(param);
@@ -60,34 +50,13 @@ const char* DataRemark(DataResult r) {
     return r == DataResult::TooLong ? " !falsche Datenlaenge" : " !Falsche Parameter";
 }
 
+constexpr SdoStepRules kRules{SendDownloadSegment, false, false};
+
 bool DownloadStep(TestInstruction& instruction) {
     SdoTransfer& t = CurrentSdoTransfer();
     ProtocolLine& line = CurrentRun().protocolLine;
-    line = ProtocolLine{};
-    if (t.downloadNext == SdoNextAction::Abort) {
-        t.downloadNext = SdoNextAction::Judge;
-        SendSdoAbort(line);
-        return Finish();
-    }
-    if (t.downloadNext == SdoNextAction::SendSegment) {
-        t.downloadNext = SdoNextAction::Judge;
-        SendDownloadSegment(line);
-        return true;
-    }
-
     tagOPEN_Message answer;
-    if (!ReceiveSdoAnswer(answer)) {
-        line.transmit = false;
-        line.commandText = "keine Antwort";
-        line.status = STATUS_SDO_ERROR;
-        return AbortNext(t);
-    }
-    BeginSdoAnswerRow(line, answer);
-    if (answer.id != SdoAnswerId()) {
-        line.commandText = "falscher Identifier";
-        line.status = STATUS_SDO_ERROR;
-        return AbortNext(t);
-    }
+    if (auto done = BeginSdoStep(instruction, kRules, t.downloadNext, answer)) return *done;
 
     const uint8_t b0 = answer.data[0];
     switch (b0 & 0xE3) {
@@ -95,7 +64,7 @@ bool DownloadStep(TestInstruction& instruction) {
         if (((b0 >> 4) & 0x01) != t.toggle) {
             line.commandText += " !Togglebit Fehler";
             line.status = STATUS_SDO_ERROR;
-            return AbortNext(t);
+            return AbortOnNextCall(t.downloadNext);
         }
         line.commandText = "SDO_DownSegment_Res";
         t.toggle ^= 1;
@@ -107,20 +76,20 @@ bool DownloadStep(TestInstruction& instruction) {
         }
         // The device took every byte: an expected abort did not come.
         if (ExpectsSdoError(instruction)) line.status = STATUS_ERR_ANS;
-        return Finish();
+        return FinishSdoStep();
     case 0x60: {  // initiate confirmed
         ShowSdoMultiplexer(line, answer);
-        if (!CheckSdoMultiplexer(line, answer)) return AbortNext(t);
+        if (!CheckSdoMultiplexer(line, answer)) return AbortOnNextCall(t.downloadNext);
         const DataResult data = PrepareData(instruction, t);
         if (data == DataResult::BadParameter) {
             line.commandText += DataRemark(data);
             line.status = STATUS_ERR_SYN;
-            return Finish();
+            return FinishSdoStep();
         }
         if (data == DataResult::TooLong) {
             line.commandText += DataRemark(data);
             line.status = STATUS_SDO_ERROR;
-            return AbortNext(t);
+            return AbortOnNextCall(t.downloadNext);
         }
         t.downloadPosition = 0;
         t.segmentBytes = 0;
@@ -132,21 +101,21 @@ bool DownloadStep(TestInstruction& instruction) {
     }
     case 0x80: {  // abort by the device
         ShowSdoMultiplexer(line, answer);
-        if (!CheckSdoMultiplexer(line, answer)) return AbortNext(t);
+        if (!CheckSdoMultiplexer(line, answer)) return AbortOnNextCall(t.downloadNext);
         const uint32_t code = SdoAnswerValue(answer);
         if (!ExpectsSdoError(instruction)) {
             line.valueText = FormatValue("0x%08x", code);
             line.valueShown = true;
             line.status = STATUS_ERR_ANS;
-            return Finish();
+            return FinishSdoStep();
         }
         JudgeSdoAbort(line, instruction, code, "  !falscher Abbruchcode");
-        return Finish();
+        return FinishSdoStep();
     }
     default:
         line.commandText = "unbekannte Antwort";
         line.status = STATUS_SDO_ERROR;
-        return AbortNext(t);
+        return AbortOnNextCall(t.downloadNext);
     }
 }
 }  // namespace

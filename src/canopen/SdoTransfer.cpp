@@ -4,6 +4,7 @@
 #include <span>
 
 #include "MiscFrames.h"
+#include "ScriptRun.h"
 #include "SdoAnswer.h"
 #include "SdoRequest.h"
 
@@ -20,6 +21,16 @@ SdoTransfer& CurrentSdoTransfer() {
 }
 
 void ResetSdoTransfer() { CurrentSdoTransfer() = SdoTransfer{}; }
+
+bool FinishSdoStep() {
+    CurrentRun().pendingStep = nullptr;
+    return true;
+}
+
+bool AbortOnNextCall(SdoNextAction& next) {
+    next = SdoNextAction::Abort;
+    return false;
+}
 
 void SendSdoInitiate(ProtocolLine& line, tagOPEN_Message& request) {
     SdoTransfer& t = CurrentSdoTransfer();

@@ -44,6 +44,11 @@ SdoTransfer& CurrentSdoTransfer();
 // Forgets any transfer in progress.
 void ResetSdoTransfer();
 
+// Ends the command's continuation; the step is complete (true).
+bool FinishSdoStep();
+// Leaves the row as it is and asks for the abort on the immediate second call (false).
+bool AbortOnNextCall(SdoNextAction& next);
+
 // Sends an initiate request as a "T" row and makes it the transfer's object.
 void SendSdoInitiate(ProtocolLine& line, tagOPEN_Message& request);
 // Sends the abort request (80 00 00 00 00 00 00 00), row text "    SDO_Abort".

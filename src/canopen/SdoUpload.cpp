@@ -15,17 +15,6 @@
 #include "StringHelpers.h"
 
 namespace {
-bool Finish() {
-    CurrentRun().pendingStep = nullptr;
-    return true;
-}
-
-// Leaves the row as it is and sends the abort on the immediate second call.
-bool AbortNext(SdoTransfer& t) {
-    t.uploadNext = SdoNextAction::Abort;
-    return false;
-}
-
 // An expected field without ":" that is no keyword form names no value; an answer that
 // arrived against it does not meet it.
 bool HasNoValueForm(const std::string& expected) { return expected.find(':') == std::string::npos; }
@@ -104,7 +93,7 @@ bool JudgeSegment(ProtocolLine& line, const TestInstruction& instruction, SdoTra
     if (t.uploadCount + n > kSdoBufferBytes) {
         line.commandText += " !falsche Datenlaenge";
         line.status = STATUS_SDO_ERROR;
-        return AbortNext(t);
+        return AbortOnNextCall(t.uploadNext);
     }
     const auto segment = std::span(answer.data).subspan(1, n);
     std::copy(segment.begin(), segment.end(), t.upload.begin() + static_cast<std::ptrdiff_t>(t.uploadCount));
@@ -117,12 +106,12 @@ bool JudgeSegment(ProtocolLine& line, const TestInstruction& instruction, SdoTra
             line.commandText += " !falsche Datenlaenge";
             line.asciiText = SdoAsciiText(received);
             line.status = STATUS_SDO_ERROR;
-            return AbortNext(t);
+            return AbortOnNextCall(t.uploadNext);
         }
         if (((b0 >> 4) & 0x01) != t.toggle) {
             line.commandText += " !Togglebit Fehler";
             line.status = STATUS_SDO_ERROR;
-            return AbortNext(t);
+            return AbortOnNextCall(t.uploadNext);
         }
         t.toggle ^= 1;
         t.uploadNext = SdoNextAction::SendSegment;
@@ -132,48 +121,26 @@ bool JudgeSegment(ProtocolLine& line, const TestInstruction& instruction, SdoTra
     if (t.announcedSize != 0 && t.announcedSize != t.uploadCount) {
         line.commandText += " !falsche Datenlaenge";
         line.status = STATUS_SDO_ERROR;
-        return Finish();
+        return FinishSdoStep();
     }
     line.status = JudgeSegmented(instruction, received);
-    return Finish();
+    return FinishSdoStep();
 }
+
+constexpr SdoStepRules kRules{SendUploadSegmentRequest, true, true};
 
 bool UploadStep(TestInstruction& instruction) {
     SdoTransfer& t = CurrentSdoTransfer();
     ProtocolLine& line = CurrentRun().protocolLine;
-    line = ProtocolLine{};
-    if (t.uploadNext == SdoNextAction::Abort) {
-        t.uploadNext = SdoNextAction::Judge;
-        SendSdoAbort(line);
-        return Finish();
-    }
-    if (t.uploadNext == SdoNextAction::SendSegment) {
-        t.uploadNext = SdoNextAction::Judge;
-        SendUploadSegmentRequest(line);
-        return true;
-    }
-
     tagOPEN_Message answer;
-    if (!ReceiveSdoAnswer(answer)) {
-        line.transmit = false;
-        line.commandText = "keine Antwort";
-        line.status = ExpectsNone(instruction) ? STATUS_OK : STATUS_SDO_ERROR;
-        return AbortNext(t);
-    }
-    BeginSdoAnswerRow(line, answer);
-    if (ExpectsAny(instruction)) return AbortNext(t);
-    if (answer.id != SdoAnswerId()) {
-        line.commandText = "falscher Identifier";
-        line.status = STATUS_SDO_ERROR;
-        return AbortNext(t);
-    }
+    if (auto done = BeginSdoStep(instruction, kRules, t.uploadNext, answer)) return *done;
 
     const uint8_t b0 = answer.data[0];
     switch (b0 & 0xE3) {
     case 0x40:
     case 0x41: {  // segmented upload initiated
         ShowSdoMultiplexer(line, answer);
-        if (!CheckSdoMultiplexer(line, answer)) return AbortNext(t);
+        if (!CheckSdoMultiplexer(line, answer)) return AbortOnNextCall(t.uploadNext);
         t.announcedSize = 0;
         if (b0 & 0x01) {
             const uint32_t size = SdoAnswerValue(answer);
@@ -185,7 +152,7 @@ bool UploadStep(TestInstruction& instruction) {
             if (size == 0 || size > kSdoBufferBytes) {
                 line.commandText = "falsche Datenlaenge";
                 line.status = STATUS_SDO_ERROR;
-                return AbortNext(t);
+                return AbortOnNextCall(t.uploadNext);
             }
             t.announcedSize = size;
         }
@@ -199,7 +166,7 @@ bool UploadStep(TestInstruction& instruction) {
     case 0x42:
     case 0x43: {  // expedited upload
         ShowSdoMultiplexer(line, answer);
-        if (!CheckSdoMultiplexer(line, answer)) return AbortNext(t);
+        if (!CheckSdoMultiplexer(line, answer)) return AbortOnNextCall(t.uploadNext);
         const uint32_t n = (b0 & 0x01) ? 4u - ((b0 >> 2) & 0x03) : 4u;
         uint32_t value = 0;
         for (uint32_t i = 0; i < n; ++i) value |= static_cast<uint32_t>(answer.data[4 + i]) << (8 * i);
@@ -207,7 +174,7 @@ bool UploadStep(TestInstruction& instruction) {
         line.valueShown = true;
         line.asciiText = SdoAsciiText(std::span(answer.data).subspan(4, n));
         JudgeExpedited(line, instruction, value, n);
-        return Finish();
+        return FinishSdoStep();
     }
     case 0x00:
     case 0x01:
@@ -216,14 +183,14 @@ bool UploadStep(TestInstruction& instruction) {
     case 0x80: {  // abort by the device
         line.commandText = "SDO_Abort: ";
         ShowSdoMultiplexer(line, answer);
-        if (!CheckSdoMultiplexer(line, answer)) return Finish();
+        if (!CheckSdoMultiplexer(line, answer)) return FinishSdoStep();
         JudgeSdoAbort(line, instruction, SdoAnswerValue(answer), "falscher Abbruchcode");
-        return Finish();
+        return FinishSdoStep();
     }
     default:
         line.commandText = "unbekannte Antwort";
         line.status = STATUS_SDO_ERROR;
-        return Finish();
+        return FinishSdoStep();
     }
 }
 }  // namespace

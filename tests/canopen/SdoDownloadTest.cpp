@@ -5,38 +5,13 @@
 
 #include <cstdio>
 
-#include "NmtLssFixture.h"
-#include "SdoScriptedServer.h"
+#include "SdoTestSupport.h"
 
 namespace {
-EncoderOptions WithFaults(const std::string& spec) {
-    EncoderOptions o;
-    std::string error;
-    EXPECT_TRUE(ParseFaultSwitches(spec, o.faults, error)) << error;
-    return o;
-}
-
-std::vector<uint8_t> Req(std::initializer_list<uint8_t> b) { return b; }
-
-void RunSteps(StationHarness& h, const std::string& steps) {
-    ASSERT_TRUE(h.Load(Header() + steps));
-    ASSERT_TRUE(h.Run());
-    ASSERT_EQ(h.EndReason(), RunEnd::Finished);
-}
-
-std::string TimeOf(const StationHarness& h, size_t row) { return h.Rows().at(row)[COL_TIME]; }
-
 std::string ObjectBytes(StationHarness& h, uint16_t index) {
     std::string bytes;
     h.Device().Inspect([&](const EncoderDevice& d) { bytes = d.Objects().GetBytes(index, 0); });
     return bytes;
-}
-
-// Command and status of every row, for whole-run comparisons.
-std::vector<std::string> Outline(const StationHarness& h) {
-    std::vector<std::string> out;
-    for (const auto& r : StepRows(h)) out.push_back(r.command + " | " + r.status);
-    return out;
 }
 
 std::string HexOf(size_t bytes) {
@@ -58,10 +33,10 @@ TEST(SdoExpeditedDownload, LengthDecidesTheSpecifierAndTheBytes) {
     const auto& f = h.StationFrames();
     ASSERT_EQ(f.size(), 6u);
     EXPECT_EQ(f[0].id, 0x601u);
-    EXPECT_EQ(f[0].data, Req({0x2B, 0x0C, 0x10, 0x00, 0x34, 0x12, 0x00, 0x00}));
-    EXPECT_EQ(f[1].data, Req({0x2F, 0x00, 0x20, 0x00, 0x01, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(f[2].data, Req({0x23, 0x00, 0x30, 0x00, 0x44, 0x33, 0x22, 0x11}));
-    EXPECT_EQ(f[3].data, Req({0x27, 0x00, 0x30, 0x00, 0x77, 0x66, 0x55, 0x00}));
+    EXPECT_EQ(f[0].data, Bytes({0x2B, 0x0C, 0x10, 0x00, 0x34, 0x12, 0x00, 0x00}));
+    EXPECT_EQ(f[1].data, Bytes({0x2F, 0x00, 0x20, 0x00, 0x01, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(f[2].data, Bytes({0x23, 0x00, 0x30, 0x00, 0x44, 0x33, 0x22, 0x11}));
+    EXPECT_EQ(f[3].data, Bytes({0x27, 0x00, 0x30, 0x00, 0x77, 0x66, 0x55, 0x00}));
     const auto rows = StepRows(h);
     EXPECT_EQ(rows[0].command, "SDO_DownInitExped 100C 0");
     EXPECT_EQ(rows[0].value, "0x1234");
@@ -193,8 +168,8 @@ TEST(SdoSegmentedDownload, StringWithAZeroByte) {
     RunSteps(h, Step("B:SDO_DownInit,Index:2011,Sub:0,Text:\"AB\\0C\""));
     const auto& f = h.StationFrames();
     ASSERT_EQ(f.size(), 2u);
-    EXPECT_EQ(f[0].data, Req({0x21, 0x11, 0x20, 0x00, 0x04, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(f[1].data, Req({0x07, 0x41, 0x42, 0x00, 0x43, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(f[0].data, Bytes({0x21, 0x11, 0x20, 0x00, 0x04, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(f[1].data, Bytes({0x07, 0x41, 0x42, 0x00, 0x43, 0x00, 0x00, 0x00}));
     const auto rows = StepRows(h);
     const std::vector<std::string> expected{"SDO_DownInit 2011 0 | ok", "SDO_DownInit_Res | ok",
                                             "    SDO_DownSegment_Last | ok", "SDO_DownSegment_Res | ok"};
@@ -212,13 +187,13 @@ TEST(SdoSegmentedDownload, SegmentsAlternateTheToggleBit) {
                     Step("B:SDO_DownInit,Index:2011,Sub:0,Text:\"\""));
     const auto& f = h.StationFrames();
     ASSERT_EQ(f.size(), 6u);
-    EXPECT_EQ(f[0].data, Req({0x21, 0x11, 0x20, 0x00, 19, 0, 0, 0}));
-    EXPECT_EQ(f[1].data, Req({0x00, 'T', 'h', 'e', ' ', 'q', 'u', 'i'}));
-    EXPECT_EQ(f[2].data, Req({0x10, 'c', 'k', ' ', 'b', 'r', 'o', 'w'}));
-    EXPECT_EQ(f[3].data, Req({0x05, 'n', ' ', 'f', 'o', 'x', 0, 0}));
+    EXPECT_EQ(f[0].data, Bytes({0x21, 0x11, 0x20, 0x00, 19, 0, 0, 0}));
+    EXPECT_EQ(f[1].data, Bytes({0x00, 'T', 'h', 'e', ' ', 'q', 'u', 'i'}));
+    EXPECT_EQ(f[2].data, Bytes({0x10, 'c', 'k', ' ', 'b', 'r', 'o', 'w'}));
+    EXPECT_EQ(f[3].data, Bytes({0x05, 'n', ' ', 'f', 'o', 'x', 0, 0}));
     // An empty string: size 0 and one empty last segment.
-    EXPECT_EQ(f[4].data, Req({0x21, 0x11, 0x20, 0x00, 0, 0, 0, 0}));
-    EXPECT_EQ(f[5].data, Req({0x0F, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(f[4].data, Bytes({0x21, 0x11, 0x20, 0x00, 0, 0, 0, 0}));
+    EXPECT_EQ(f[5].data, Bytes({0x0F, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(ObjectBytes(h, 0x2011), "");
     EXPECT_EQ(h.ErrorCount(), 0);
 }
@@ -232,9 +207,9 @@ TEST(SdoSegmentedDownload, BytesOfAHexTextFile) {
                     Step("B:SDO_DownInit,Index:2011,Sub:0,D:\"\",File:\"spoiled.hex\""));
     const auto& f = h.StationFrames();
     ASSERT_GE(f.size(), 3u);
-    EXPECT_EQ(f[0].data, Req({0x21, 0x11, 0x20, 0x00, 9, 0, 0, 0}));
-    EXPECT_EQ(f[1].data, Req({0x00, 'A', 'B', 'C', 'D', 'E', 'F', 'G'}));
-    EXPECT_EQ(f[2].data, Req({0x1B, 'H', 'I', 0, 0, 0, 0, 0}));
+    EXPECT_EQ(f[0].data, Bytes({0x21, 0x11, 0x20, 0x00, 9, 0, 0, 0}));
+    EXPECT_EQ(f[1].data, Bytes({0x00, 'A', 'B', 'C', 'D', 'E', 'F', 'G'}));
+    EXPECT_EQ(f[2].data, Bytes({0x1B, 'H', 'I', 0, 0, 0, 0, 0}));
     EXPECT_EQ(ObjectBytes(h, 0x2011), "AB");
     EXPECT_EQ(h.ErrorCount(), 0);
 }
@@ -300,7 +275,7 @@ TEST(SdoSegmentedDownload, WrongToggleAndSilence) {
         };
         EXPECT_EQ(Outline(h), expected);
         EXPECT_EQ(TimeOf(h, 3), TimeOf(h, 4));
-        EXPECT_EQ(h.StationFrames().back().data, Req({0x80, 0, 0, 0, 0, 0, 0, 0}));
+        EXPECT_EQ(h.StationFrames().back().data, Bytes({0x80, 0, 0, 0, 0, 0, 0, 0}));
     }
     {
         // "None" does not excuse a download.

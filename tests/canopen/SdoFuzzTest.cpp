@@ -7,8 +7,7 @@
 #include <random>
 #include <set>
 
-#include "NmtLssFixture.h"
-#include "SdoScriptedServer.h"
+#include "SdoTestSupport.h"
 
 namespace {
 class Chaos {

@@ -1,14 +1,20 @@
 #pragma once
-// A stand-in SDO server for the answers the simulated encoder never gives: each frame the
-// station sends is handed to a reply function whose frames go back at once. Use it on a
-// harness made without the device (StationHarness({}, false)).
+// Helpers of the SDO command tests: a stand-in SDO server for the answers the simulated
+// encoder never gives, and short forms for running steps and reading the rows.
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "NmtLssFixture.h"
 #include "StationHarness.h"
+
+// Each frame the station sends is handed to a reply function (or answered from a queue) and
+// the reply goes back at once. Use it on a harness made without the device
+// (StationHarness({}, false)).
 
 class ScriptedSdoServer {
 public:
@@ -59,3 +65,20 @@ inline BusFrame Frame(uint32_t id, std::array<uint8_t, 8> data) {
 }
 // An answer of node 1's SDO server.
 inline BusFrame Answer(std::array<uint8_t, 8> data) { return Frame(0x581, data); }
+
+// Loads the node-parameter block and `steps`, and runs them to the verdict.
+inline void RunSteps(StationHarness& h, const std::string& steps) {
+    ASSERT_TRUE(h.Load(Header() + steps));
+    ASSERT_TRUE(h.Run());
+    ASSERT_EQ(h.EndReason(), RunEnd::Finished);
+}
+
+// The "Time" cell of a row (0-based, as in StepRows).
+inline std::string TimeOf(const StationHarness& h, size_t row) { return h.Rows().at(row)[COL_TIME]; }
+
+// Command and status of every row, for whole-run comparisons.
+inline std::vector<std::string> Outline(const StationHarness& h) {
+    std::vector<std::string> out;
+    for (const auto& r : StepRows(h)) out.push_back(r.command + " | " + r.status);
+    return out;
+}

@@ -4,28 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "FileText.h"
-#include "NmtLssFixture.h"
-#include "SdoScriptedServer.h"
-
-namespace {
-EncoderOptions WithFaults(const std::string& spec) {
-    EncoderOptions o;
-    std::string error;
-    EXPECT_TRUE(ParseFaultSwitches(spec, o.faults, error)) << error;
-    return o;
-}
-
-std::vector<uint8_t> Req(std::initializer_list<uint8_t> b) { return b; }
-
-// Runs `steps` against the harness; the load and the run must succeed.
-void RunSteps(StationHarness& h, const std::string& steps) {
-    ASSERT_TRUE(h.Load(Header() + steps));
-    ASSERT_TRUE(h.Run());
-    ASSERT_EQ(h.EndReason(), RunEnd::Finished);
-}
-
-std::string TimeOf(const StationHarness& h, size_t row) { return h.Rows().at(row)[COL_TIME]; }
-}  // namespace
+#include "SdoTestSupport.h"
 
 TEST(SdoUpload, ExpeditedTwoBytesAreReadAndCompared) {
     StationHarness h;
@@ -73,8 +52,8 @@ TEST(SdoUpload, IndexFromAVariableOrANumber) {
     ScriptVariables().Set("Obj", 0x1018);
     ASSERT_TRUE(h.Run());
     ASSERT_EQ(h.StationFrames().size(), 2u);
-    EXPECT_EQ(h.StationFrames()[0].data, Req({0x40, 0x18, 0x10, 0x02, 0, 0, 0, 0}));
-    EXPECT_EQ(h.StationFrames()[1].data, Req({0x40, 0x18, 0x10, 0x01, 0, 0, 0, 0}));
+    EXPECT_EQ(h.StationFrames()[0].data, Bytes({0x40, 0x18, 0x10, 0x02, 0, 0, 0, 0}));
+    EXPECT_EQ(h.StationFrames()[1].data, Bytes({0x40, 0x18, 0x10, 0x01, 0, 0, 0, 0}));
     EXPECT_EQ(h.ErrorCount(), 0);
 }
 
@@ -196,7 +175,7 @@ TEST(SdoUpload, WrongToggleIsAbortedInTheSameTick) {
     EXPECT_EQ(rows[4].status, "ok");
     EXPECT_EQ(TimeOf(h, 3), TimeOf(h, 4));
     EXPECT_EQ(h.ErrorCount(), 1);
-    EXPECT_EQ(h.StationFrames().back().data, Req({0x80, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(h.StationFrames().back().data, Bytes({0x80, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(SdoUpload, SecondSegmentWithTheSameToggle) {
