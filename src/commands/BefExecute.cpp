@@ -86,7 +86,8 @@ void StopExternalProgram(bool writeRow) {
     run.process->kill();
     run.process->waitForFinished(kExternalStartMs);
     EndWait(run);
-    if (writeRow) WriteResultRow(run.rowText + "    !Program stopped", "", STATUS_ERR_ANS);
+    // Without the program's path, which could push the remark out of the row.
+    if (writeRow) WriteResultRow("BEF_Execute_Ext    !Program stopped", "", STATUS_ERR_ANS);
 }
 
 bool CmdBefExecuteExt(TestInstruction& instruction) {

@@ -13,7 +13,7 @@ inline constexpr int kExternalStartMs = 5000;
 // True while a program started by "BEF_Execute_Ext" runs.
 bool ExternalProgramRunning();
 // Ends the wait for a running program: kills it, reopens the channel if the command closed it
-// and, when `writeRow`, writes a row "    !Program stopped" with "Err Ans". The runner stays
+// and, when `writeRow`, writes a row "BEF_Execute_Ext    !Program stopped" with "Err Ans". The runner stays
 // paused. Nothing happens when no program runs.
 void StopExternalProgram(bool writeRow);
 
