@@ -15,9 +15,9 @@ void BeginBefRow(ProtocolLine& line, std::string text) {
     line.status = STATUS_OK;
 }
 
-void StopBefWaits() {
+void StopBefWaits(bool byOperator) {
     StopBefWait();
-    StopExternalProgram(false);
+    StopExternalProgram(byOperator);
 }
 
 void RegisterBefCommands() {
@@ -37,5 +37,5 @@ void RegisterBefCommands() {
         {"BEF_Beenden", CmdBefBeenden},
     };
     for (const auto& [name, handler] : table) RegisterCommand(CommandFamily::Bef, name, handler);
-    RegisterPhaseReset(StopBefWaits);
+    RegisterPhaseReset([] { StopBefWaits(false); });
 }

@@ -23,9 +23,10 @@ bool CmdBefBeenden(TestInstruction& instruction);
 
 void RegisterBefCommands();
 
-// Ends whatever a BEF step is waiting for (a search, the parameter load, an external
-// program) without resuming the runner. START, every single command and STOP call it.
-void StopBefWaits();
+// Ends whatever a BEF step is waiting for (a search, an external program) without resuming the
+// runner. START and every single command call it; STOP calls it `byOperator`, which writes a
+// row for a program it ends.
+void StopBefWaits(bool byOperator = false);
 
 // The name behind "B:" of an instruction's command.
 std::string BefCommandName(const TestInstruction& instruction);
