@@ -119,7 +119,8 @@ TEST(SdoUpload, SegmentedDataAgainstStringsAndFiles) {
     StationHarness h;
     h.WriteFile("same.hex", "30313233343536373839");
     h.WriteFile("prefix.hex", "30313233");
-    h.WriteFile("longer.hex", "3031323334353637383940");
+    // One byte 0 more: the cleared buffer behind the data must not count as received.
+    h.WriteFile("longer.hex", "3031323334353637383900");
     h.WriteFile("other.hex", "30313233343536373830");
     const std::string up = "B:SDO_UpInit,Index:2011,Sub:0";
     RunSteps(h, Step("B:SDO_DownInit,Index:2011,Sub:0,Text:\"0123456789\"") +  //
