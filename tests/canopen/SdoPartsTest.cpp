@@ -1,16 +1,13 @@
 // The pieces of the SDO client that other parts of the station use on their own: the request
-// header, the tables, the hex text files and the menu instruction builders.
+// header, the hex text files and the menu instruction builders.
 
 #include <gtest/gtest.h>
-
-#include <set>
 
 #include "FileText.h"
 #include "NmtLssFixture.h"
 #include "SdoHexFile.h"
 #include "SdoInteractive.h"
 #include "SdoRequest.h"
-#include "SdoTables.h"
 
 namespace {
 TestInstruction Instruction(std::string command, std::string p1, std::string p2) {
@@ -43,49 +40,6 @@ TEST(SdoRequestHeader, FillsTheFrameOfAnyKnownRequest) {
     EXPECT_EQ(msg.data[1], 0x18);
     EXPECT_EQ(msg.data[3], 0xFF);
     EXPECT_EQ(SdoAnswerId(), 0x585u);
-}
-
-TEST(SdoRequestHeader, RefusesWhatItCannotBuild) {
-    ScriptVariables().Set("NodeId", 1);
-    struct Case {
-        TestInstruction instruction;
-        const char* text;
-    } cases[] = {
-        {Instruction("B:SDO_Block", "Index:1000", "Sub:0"), "SDO_Block"},
-        {Instruction("B:SDO_UpInit", "1000", "Sub:0"), " ! Syntax error index"},
-        {Instruction("B:SDO_UpInit", "Index:", "Sub:0"), " ! Syntax error index"},
-        {Instruction("B:SDO_UpInit", "Index:10000", "Sub:0"), " ! Syntax error index"},
-        {Instruction("B:SDO_UpInit", "Index:1000", "0"), " ! Syntax error subindex"},
-        {Instruction("B:SDO_UpInit", "Index:1000", "Sub:-1"), " ! Subindex greater than 255"},
-        {Instruction("B:SDO_UpInit", "Index:1000", "Sub:100"), " ! Subindex greater than 255"},
-    };
-    for (const auto& c : cases) {
-        tagOPEN_Message msg;
-        ProtocolLine line;
-        EXPECT_FALSE(BuildSdoRequestHeader(c.instruction, msg, line)) << c.text;
-        EXPECT_EQ(line.commandText, c.text);
-        EXPECT_EQ(line.status, STATUS_ERR_SYN);
-    }
-}
-
-TEST(SdoTables, AbortCodesAndAnswerNames) {
-    std::set<uint32_t> codes;
-    std::set<std::string> names;
-    for (const auto& e : SdoAbortCodes()) {
-        codes.insert(e.code);
-        names.insert(e.name);
-        EXPECT_EQ(FindSdoAbortCode(e.code), &e);
-    }
-    EXPECT_EQ(codes.size(), 30u);
-    EXPECT_EQ(names.size(), 30u);
-    EXPECT_STREQ(FindSdoAbortCode(0x06020000)->name, "Err_ObjectNotExist");
-    EXPECT_STREQ(FindSdoAbortCode(0x08000024)->name, "Err_NoDataAvaliable");
-    EXPECT_EQ(FindSdoAbortCode(0x06020001), nullptr);
-    EXPECT_STREQ(SdoAnswerName(0x43), "SDO_UpExp_Length_Res");
-    EXPECT_STREQ(SdoAnswerName(0xA1), "SDO_DownEndBlk_Res");
-    EXPECT_EQ(SdoAnswerName(0x02), nullptr);
-    EXPECT_EQ(SdoSpecifierOf("SDO_DownSegment"), 0x00);
-    EXPECT_FALSE(SdoSpecifierOf("SDO_UpSeg").has_value());
 }
 
 TEST(SdoHexTextFile, ReadsPairsAndSkipsWhatIsNoPair) {
