@@ -57,7 +57,7 @@ void BuildMainMenu(QMenuBar* bar) {
     can->addSeparator();
     Entry(can, "mnuCanReset", "&Reset");
     QMenu* hardware = SubMenu(can, "mnuHardware", "Hardware");
-    QAction* first = Entry(hardware, "mnuHardwareChannels", "CAN-Kanaele:");
+    QAction* first = Entry(hardware, "mnuHardwareChannels", "Available CAN channels:");
     first->setEnabled(false);
 
     QMenu* commands = Menu(bar, "mnuCommands", "&Befehle");

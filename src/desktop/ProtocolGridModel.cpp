@@ -15,7 +15,7 @@ int ProtocolGridModel::columnCount(const QModelIndex& parent) const { return par
 
 QVariant ProtocolGridModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    const std::string cell = grid_.Cell(index.row() + 1, index.column());
+    const std::string& cell = CachedRow(index.row() + 1)[static_cast<size_t>(index.column())];
     if (cell.empty()) return {};
     return QString::fromStdString(Windows1252ToUtf8(cell));
 }
@@ -26,13 +26,23 @@ QVariant ProtocolGridModel::headerData(int section, Qt::Orientation orientation,
     return {};
 }
 
+const GridRow& ProtocolGridModel::CachedRow(int gridRow) const {
+    if (gridRow != cachedRow_) {
+        cached_ = grid_.Row(gridRow);
+        cachedRow_ = gridRow;
+    }
+    return cached_;
+}
+
 void ProtocolGridModel::GridCleared() {
+    cachedRow_ = -1;
     beginResetModel();
     rows_ = std::max(grid_.RowCount() - 1, 0);
     endResetModel();
 }
 
 void ProtocolGridModel::RowWritten(int row) {
+    cachedRow_ = -1;
     const int r = row - 1;
     if (r < 0 || r >= rows_) return;
     emit dataChanged(index(r, 0), index(r, kGridColumns - 1), {Qt::DisplayRole});

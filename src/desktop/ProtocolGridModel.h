@@ -29,6 +29,11 @@ signals:
     void currentRowMoved(int modelRow);
 
 private:
+    // A painted row asks for each of its cells; the grid unpacks the whole row for each.
+    const GridRow& CachedRow(int gridRow) const;
+
     ProtocolGrid& grid_;
     int rows_ = 0;
+    mutable int cachedRow_ = -1;
+    mutable GridRow cached_;
 };

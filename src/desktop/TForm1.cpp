@@ -36,6 +36,7 @@
 namespace {
 constexpr int kGridRowHeight = 15;
 constexpr int kGridFontPixels = 10;
+constexpr int kScrollIntervalMs = 40;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -104,6 +105,7 @@ TForm1::~TForm1() {
     if (&CurrentStationView() == this) SetStationView(nullptr);
     if (&CurrentOperator() == operator_.get()) SetOperatorPort(nullptr);
     // The view and the model go before the grid they show.
+    scrollTimer_.reset();
     delete grid_;
     delete model_;
     station_.reset();
@@ -226,8 +228,9 @@ void TForm1::BuildControls() {
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setWordWrap(false);
-    connect(model_, &ProtocolGridModel::currentRowMoved, grid_,
-            [this](int row) { grid_->scrollTo(model_->index(row, 0), QAbstractItemView::EnsureVisible); });
+    scrollTimer_ = CreateTimer();
+    scrollTimer_->SetHandler([this] { ScrollTick(); });
+    connect(model_, &ProtocolGridModel::currentRowMoved, grid_, [this](int row) { ScrollToCurrentRow(row); });
 
     auto* layout = new QVBoxLayout(central);
     layout->addLayout(top);
@@ -237,6 +240,28 @@ void TForm1::BuildControls() {
     labTestFile_ = Label(statusBar(), "labTestFile", "");
     statusBar()->addWidget(labTestFile_, 1);
     resize(1180, 760);
+}
+
+void TForm1::ScrollToCurrentRow(int modelRow) {
+    if (scrollTimer_->IsActive()) {
+        pendingScrollRow_ = modelRow;
+        return;
+    }
+    grid_->doItemsLayout();
+    grid_->scrollTo(model_->index(modelRow, 0), QAbstractItemView::EnsureVisible);
+    scrollTimer_->Start(kScrollIntervalMs);
+}
+
+void TForm1::ScrollTick() {
+    if (pendingScrollRow_ < 0) {
+        scrollTimer_->Stop();
+        return;
+    }
+    // Rows inserted since the last event loop pass are laid out first, or the scroll range
+    // would not reach them yet.
+    grid_->doItemsLayout();
+    grid_->scrollTo(model_->index(pendingScrollRow_, 0), QAbstractItemView::EnsureVisible);
+    pendingScrollRow_ = -1;
 }
 
 void TForm1::Bind(const char* name, std::function<void()> handler) {
@@ -295,7 +320,7 @@ void TForm1::ShowStatusBar(const std::string& text) { labTestFile_->setText(Q(te
 
 void TForm1::RestoreWindow() {
     if (isMinimized()) showNormal();
-    repaint();
+    update();
 }
 
 void TForm1::RefreshNodePanel() {

@@ -73,6 +73,10 @@ private:
     void BuildControls();
     void BindActions();
     void Bind(const char* name, std::function<void()> handler);
+    // Scrolls the grid's current row into view: at once, then at most every kScrollIntervalMs
+    // while rows keep coming, so a fast test does not repaint the grid on every row.
+    void ScrollToCurrentRow(int modelRow);
+    void ScrollTick();
 
     std::unique_ptr<DesktopStation> station_;
     std::unique_ptr<DesktopOperator> operator_;
@@ -89,6 +93,8 @@ private:
     TformEdit* edit_ = nullptr;
     TformAbout* about_ = nullptr;
     TformSerNrShow* serNrShow_ = nullptr;
+    std::unique_ptr<TimerPort> scrollTimer_;
+    int pendingScrollRow_ = -1;
     NodePanelTexts panel_;
     FileHistory shownHistory_;
     int exitCode_ = 0;

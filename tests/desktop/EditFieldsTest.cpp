@@ -7,6 +7,7 @@
 #include "EditFieldChecks.h"
 #include "LanguageRows.h"
 #include "ScriptedOperator.h"
+#include "SdoDialogFields.h"
 #include "TformEdit.h"
 
 namespace {
@@ -117,4 +118,53 @@ TEST_F(EditDialogTest, CancelStoresNothing) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(fields[0].text, "0x6000");
     EXPECT_TRUE(op.Messages().empty());
+}
+
+namespace {
+// An operator whose edit dialog enters fixed texts.
+class EditingOperator final : public OperatorPort {
+public:
+    EditingOperator() { SetOperatorPort(this); }
+    ~EditingOperator() override { SetOperatorPort(nullptr); }
+    void ShowMessage(const std::string&, const std::string&) override {}
+    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    std::optional<std::string> AskValue(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    void ShowNotice(const std::string&, const std::string&) override {}
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    bool EditFields(EditFieldSet& fields) override {
+        seen = fields;
+        if (!confirm) return false;
+        for (size_t k = 0; k < fields.size(); ++k)
+            if (fields[k].active) fields[k].text = "0x" + std::to_string(k + 1);
+        return true;
+    }
+    bool confirm = true;
+    EditFieldSet seen;
+};
+}  // namespace
+
+TEST(SdoDialogFields, SdoBuildersAskThroughTheEditDialog) {
+    EditingOperator op;
+    TestInstruction record;
+    ASSERT_TRUE(BuildSdoUploadInstruction(EditSdoDialogFields, record));
+    EXPECT_TRUE(op.seen[0].active && op.seen[1].active && !op.seen[2].active);
+    EXPECT_FALSE(op.seen[0].freeText);
+    EXPECT_EQ(op.seen[0].caption, "Object Index");
+    EXPECT_EQ(op.seen[1].caption, "Object Subindex");
+    EXPECT_EQ(record.command, "B:SDO_UpInit");
+    EXPECT_EQ(record.param1, "Index:0x1");
+    EXPECT_EQ(record.param2, "Sub:0x2");
+
+    op.confirm = false;
+    TestInstruction untouched;
+    EXPECT_FALSE(BuildSdoDownloadInstruction(EditSdoDialogFields, untouched));
+    EXPECT_EQ(op.seen[3].caption, "Data length (1...4)");
+    EXPECT_TRUE(untouched.command.empty());
 }
