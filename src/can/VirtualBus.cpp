@@ -79,6 +79,34 @@ void VirtualEndpoint::Deliver(const BusFrame& frame) {
     waiter_.cv.notify_all();
 }
 
+namespace {
+// Deliveries in order of transmission. A handler that sends while a frame is being delivered
+// (a device answering) must not let its answer reach the remaining targets before the frame
+// that caused it, so nested sends on the same thread wait in this queue until the outer
+// delivery is complete.
+struct PendingDelivery {
+    std::vector<std::shared_ptr<VirtualEndpoint>> targets;
+    BusFrame frame;
+};
+thread_local bool t_delivering = false;
+thread_local std::deque<PendingDelivery> t_pending;
+}  // namespace
+
+void VirtualBus::DeliverInOrder(std::vector<std::shared_ptr<VirtualEndpoint>> targets, const BusFrame& frame) {
+    if (t_delivering) {
+        t_pending.push_back({std::move(targets), frame});
+        return;
+    }
+    t_delivering = true;
+    for (auto& ep : targets) ep->Deliver(frame);
+    while (!t_pending.empty()) {
+        PendingDelivery next = std::move(t_pending.front());
+        t_pending.pop_front();
+        for (auto& ep : next.targets) ep->Deliver(next.frame);
+    }
+    t_delivering = false;
+}
+
 std::shared_ptr<VirtualBus> VirtualBus::Create() { return Create(Options{}); }
 
 std::shared_ptr<VirtualBus> VirtualBus::Create(const Options& options) {
@@ -134,8 +162,7 @@ VirtualBus::Options VirtualBus::CurrentOptions() const {
 }
 
 void VirtualBus::Transmit(VirtualEndpoint* from, const BusFrame& frameIn) {
-    thread_local std::vector<std::shared_ptr<VirtualEndpoint>> targets;
-    targets.clear();
+    std::vector<std::shared_ptr<VirtualEndpoint>> targets;
     TimeSource& clock = CurrentTimeSource();
     const uint64_t now = clock.NowUs();
     uint64_t deliverAt = now;
@@ -178,15 +205,15 @@ void VirtualBus::Transmit(VirtualEndpoint* from, const BusFrame& frameIn) {
     if (frame.len > 8) frame.len = 8;
     if (deliverAt <= now) {
         frame.timeUs = now;
-        for (auto& ep : targets) ep->Deliver(frame);
-        targets.clear();
+        DeliverInOrder(std::move(targets), frame);
         return;
     }
     frame.timeUs = deliverAt;
     std::vector<std::weak_ptr<VirtualEndpoint>> later(targets.begin(), targets.end());
-    targets.clear();
     clock.ScheduleAt(deliverAt, [later = std::move(later), frame] {
+        std::vector<std::shared_ptr<VirtualEndpoint>> live;
         for (auto& w : later)
-            if (auto ep = w.lock()) ep->Deliver(frame);
+            if (auto ep = w.lock()) live.push_back(std::move(ep));
+        DeliverInOrder(std::move(live), frame);
     });
 }

@@ -95,6 +95,7 @@ private:
     VirtualBus() = default;
     friend class VirtualEndpoint;
     void Transmit(VirtualEndpoint* from, const BusFrame& frame);
+    static void DeliverInOrder(std::vector<std::shared_ptr<VirtualEndpoint>> targets, const BusFrame& frame);
     void Unregister(VirtualEndpoint* ep);
 
     mutable std::mutex mutex_;

@@ -138,3 +138,27 @@ TEST(VirtualBus, WaitReceiveAdvancesVirtualTimeToTheArrival) {
     EXPECT_FALSE(b->WaitReceive(t0 + 20000));
     EXPECT_EQ(vt->NowUs(), t0 + 20000);
 }
+
+TEST(VirtualBus, AHandlerThatAnswersDuringDeliveryLeavesTheOtherTargetsIntact) {
+    ScopedVirtualTime vt;
+    auto bus = VirtualBus::Create();
+    auto station = bus->CreateEndpoint("station"), device = bus->CreateEndpoint("device"),
+         second = bus->CreateEndpoint("second"), third = bus->CreateEndpoint("third");
+    for (auto* ep : {&station, &device, &second, &third}) (*ep)->Open(500);
+    // The device answers every request at once, from inside the delivery of the request.
+    device->SetHandler([&](const BusFrame& f) {
+        if (f.id == 0x601) device->Send(F(0x581));
+    });
+    station->Send(F(0x601));
+    BusFrame f;
+    // Both other endpoints saw the request and then the answer, as on a real bus: the answer
+    // never overtakes the request that caused it.
+    for (auto* ep : {&second, &third}) {
+        ASSERT_TRUE((*ep)->TryReceive(f));
+        EXPECT_EQ(f.id, 0x601u);
+        ASSERT_TRUE((*ep)->TryReceive(f));
+        EXPECT_EQ(f.id, 0x581u);
+    }
+    ASSERT_TRUE(station->TryReceive(f));
+    EXPECT_EQ(f.id, 0x581u);
+}
