@@ -217,8 +217,7 @@ bool NodeControl::Handle(const std::string& name) {
     if (name == "mnuSearchBaud") return ShowSearchWindow(), btnSearchBaudClick(), true;
     if (name == "mnuSearchNode") return ShowSearchWindow(), btnSearchNodeClick(), true;
     if (name == "mnuSearchNodeGuard") {
-        busy_ = true;
-        ShowStatus("Search node", StatusColor::Yellow);
+        SearchStarting(BaudNodeSearch::Kind::GuardedNode);
         return search_.StartGuardedNodeSearch();
     }
     if (name == "Button1") return Button1Click(), true;
@@ -344,15 +343,18 @@ void NodeControl::timProcessTimer() {
     }
 }
 
-void NodeControl::btnSearchNodeClick() {
+void NodeControl::SearchStarting(BaudNodeSearch::Kind kind) {
     busy_ = true;
-    ShowStatus("Search node", StatusColor::Yellow);
+    ShowStatus(kind == BaudNodeSearch::Kind::BitRate ? "Search bit rate" : "Search node", StatusColor::Yellow);
+}
+
+void NodeControl::btnSearchNodeClick() {
+    SearchStarting(BaudNodeSearch::Kind::Node);
     search_.StartNodeSearch();
 }
 
 void NodeControl::btnSearchBaudClick() {
-    busy_ = true;
-    ShowStatus("Search bit rate", StatusColor::Yellow);
+    SearchStarting(BaudNodeSearch::Kind::BitRate);
     search_.StartBaudSearch();
 }
 
@@ -397,11 +399,24 @@ void NodeControl::SearchEnded() {
     if (window_) window_->SearchEnded();
 }
 
+namespace {
+// The names registered here (a name another part registered first keeps its handler).
+std::vector<std::string>& Registered() {
+    static std::vector<std::string> names;
+    return names;
+}
+}  // namespace
+
 void RegisterNodeControlActions(NodeControl& control) {
-    for (const std::string& name : NodeControl::ControlNames())
+    UnregisterNodeControlActions();
+    for (const std::string& name : NodeControl::ControlNames()) {
+        if (FindStationAction(name)) continue;
         RegisterStationAction(name, [&control, name] { control.Handle(name); });
+        Registered().push_back(name);
+    }
 }
 
 void UnregisterNodeControlActions() {
-    for (const std::string& name : NodeControl::ControlNames()) RegisterStationAction(name, nullptr);
+    for (const std::string& name : Registered()) RegisterStationAction(name, nullptr);
+    Registered().clear();
 }

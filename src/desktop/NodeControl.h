@@ -51,6 +51,8 @@ public:
 
     void btnNodeConnectClick();
     void timProcessTimer();
+    // A search starts (from a button, a menu or a script step): busy, and the status label.
+    void SearchStarting(BaudNodeSearch::Kind kind);
     void btnSearchNodeClick();
     void btnSearchBaudClick();
     void Button1Click();
@@ -92,7 +94,7 @@ private:
     std::string statusText_;
 };
 
-// Registers Handle for every control name of NodeControl with the main window's actions, and
-// removes them again.
+// Registers Handle for every control name of NodeControl with the main window's actions (a
+// name that already has a handler keeps it), and removes those registrations again.
 void RegisterNodeControlActions(NodeControl& control);
 void UnregisterNodeControlActions();

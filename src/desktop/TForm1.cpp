@@ -23,11 +23,14 @@
 #include "InteractiveInput.h"
 #include "LanguageRows.h"
 #include "MainMenu.h"
+#include "NodeControl.h"
 #include "ProtocolGridModel.h"
+#include "SearchHooks.h"
 #include "StationActions.h"
 #include "StationIdentity.h"
 #include "TestFileLoader.h"
 #include "TformAbout.h"
+#include "TformBaudSearch.h"
 #include "TformEdit.h"
 #include "TformHelp.h"
 #include "TformInterAct.h"
@@ -88,7 +91,15 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
     edit_ = new TformEdit(this);
     about_ = new TformAbout(this);
     serNrShow_ = new TformSerNrShow(this);
+    baudSearch_ = new TformBaudSearch(this);
     operator_ = std::make_unique<DesktopOperator>(this, *edit_, *serNrShow_);
+
+    // Interactive node control and the searches, for the menus, the buttons and the script.
+    nodeControl_ = std::make_unique<NodeControl>(station_->Runner(), baudSearch_->Search());
+    nodeControl_->SetSearchWindow(baudSearch_);
+    RegisterNodeControlActions(*nodeControl_);
+    InstallSearchHooks(&baudSearch_->Search(),
+                       [this](BaudNodeSearch::Kind kind) { nodeControl_->SearchStarting(kind); });
 
     SetOperatorPort(operator_.get());
     SetStationView(this);
@@ -99,6 +110,9 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
 }
 
 TForm1::~TForm1() {
+    InstallSearchHooks(nullptr);
+    UnregisterNodeControlActions();
+    nodeControl_.reset();
     SetNodeParameterListener(nullptr);
     SetInteractionPresenter(nullptr);
     if (&CurrentChannelStatus() == this) SetChannelStatusPort(nullptr);

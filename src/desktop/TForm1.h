@@ -13,11 +13,13 @@
 #include "StationView.h"
 
 class DesktopOperator;
+class NodeControl;
 class ProtocolGridModel;
 class QLabel;
 class QPushButton;
 class QTableView;
 class TformAbout;
+class TformBaudSearch;
 class TformEdit;
 class TformInterAct;
 class TformSerNrShow;
@@ -34,6 +36,7 @@ public:
     // when the result says so).
     StartUpResult StartUp(const std::vector<std::string>& arguments);
     DesktopStation& Station() { return *station_; }
+    NodeControl& Node() { return *nodeControl_; }
     // The exit code the program ends with once the window is closed.
     int ExitCode() const { return exitCode_; }
 
@@ -93,6 +96,8 @@ private:
     TformEdit* edit_ = nullptr;
     TformAbout* about_ = nullptr;
     TformSerNrShow* serNrShow_ = nullptr;
+    TformBaudSearch* baudSearch_ = nullptr;
+    std::unique_ptr<NodeControl> nodeControl_;
     std::unique_ptr<TimerPort> scrollTimer_;
     int pendingScrollRow_ = -1;
     NodePanelTexts panel_;
