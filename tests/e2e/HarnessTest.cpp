@@ -4,7 +4,9 @@
 
 TEST(StationHarness, RunsALabelLoopAndSeesTheDeviceBoot) {
     StationHarness h;
-    ASSERT_TRUE(h.Load("Baudrate: 500 kBit\nKnotenadresse: 1\nTimer: 10\n\n[BEFEHLE]\n"
+    ASSERT_TRUE(h.Load("Baudrate: 500 kBit\nKnotenadresse: 1\nVendorID: 0x3A2\nProduktcode: 0x5813\n"
+                       "Revisionsnummer: 1\nSeriennummer: 0\nEmergencyID: 0x81\nGuardingId: 0x701\n"
+                       "PDO1_ID: 0x181\nPDO2_ID: 0x281\nSyncId: 0x80\nTimer: 10\n\n[BEFEHLE]\n"
                        "[B]\nB:Marke,Name:First\n"
                        "[B]\nB:Marke,Name:Loop\n"
                        "[B]\nB:BEF_GoTo_Marke,Name:Loop,Anzahl:2\n"));

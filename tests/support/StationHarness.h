@@ -81,6 +81,9 @@ public:
         return LoadTestFile(path, false);
     }
 
+    // Loads an existing test file (its memory and hex files are found beside it).
+    bool LoadFile(const std::string& path) { return LoadTestFile(path, false); }
+
     // Writes a file beside the test file (memory files, hex text files).
     std::string WriteFile(const std::string& name, const std::string& bytes) {
         const std::string path = dir_.path().toStdString() + "/" + name;
