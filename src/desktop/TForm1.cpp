@@ -24,6 +24,7 @@
 #include "LanguageRows.h"
 #include "MainMenu.h"
 #include "NodeControl.h"
+#include "NamedTimer.h"
 #include "ProtocolGridModel.h"
 #include "SearchHooks.h"
 #include "StationActions.h"
@@ -85,6 +86,12 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
     station_ = std::make_unique<DesktopStation>(*this, std::move(pipeName));
     BuildMainMenu(menuBar());
     BuildControls();
+    TestRunner& runner = station_->Runner();
+    new NamedTimer(
+        "pTimCAN", [&runner] { return runner.TimerActive(); }, [&runner] { return runner.IntervalMs(); }, this);
+    TimerPort& control = station_->ControlTimer();
+    new NamedTimer(
+        "timControl", [&control] { return control.IsActive(); }, [&control] { return control.IntervalMs(); }, this);
 
     // The secondary windows are made once, with the main window.
     interAct_ = new TformInterAct(this);

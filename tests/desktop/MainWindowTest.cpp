@@ -104,6 +104,12 @@ TEST_F(MainWindowTest, ShowsTheStartStateInEnglish) {
     EXPECT_EQ(view->model()->headerData(17, Qt::Horizontal).toString(), "Line");
     EXPECT_EQ(view->columnWidth(2), 300);
     EXPECT_EQ(view->rowHeight(0), 15);
+    // The timers: the remote-control poll runs from the start, the runner only in a run.
+    QObject* timControl = form->findChild<QObject*>("timControl");
+    ASSERT_TRUE(timControl);
+    EXPECT_TRUE(timControl->property("active").toBool());
+    EXPECT_EQ(timControl->property("interval").toInt(), 100);
+    EXPECT_FALSE(form->findChild<QObject*>("pTimCAN")->property("active").toBool());
 }
 
 TEST_F(MainWindowTest, EntriesOfLaterPartsArePresentButDisabled) {
@@ -155,6 +161,8 @@ TEST_F(MainWindowTest, StartStopNextShowRowsAndStatusColours) {
     Click(form.get(), "btnStart");
     EXPECT_EQ(StatusText(), "active");
     EXPECT_EQ(StatusColour(), kYellow);
+    EXPECT_TRUE(form->findChild<QObject*>("pTimCAN")->property("active").toBool());
+    EXPECT_EQ(form->findChild<QObject*>("pTimCAN")->property("interval").toInt(), 10);
     vt->AdvanceByMs(20);
     EXPECT_EQ(Cell(1, COL_COMMAND).left(5), "Marke");
     EXPECT_EQ(Cell(2, COL_COMMAND).left(5), "Marke");
