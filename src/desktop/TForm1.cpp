@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <set>
 
+#include "BefCommands.h"
 #include "CanChannel.h"
 #include "Configuration.h"
 #include "DesktopOperator.h"
@@ -35,6 +36,7 @@
 #include "TformEdit.h"
 #include "TformHelp.h"
 #include "TformInterAct.h"
+#include "TformLoadParam.h"
 #include "TformSerNrShow.h"
 
 namespace {
@@ -98,6 +100,7 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
     edit_ = new TformEdit(this);
     about_ = new TformAbout(this);
     serNrShow_ = new TformSerNrShow(this);
+    loadParam_ = new TformLoadParam(this);
     baudSearch_ = new TformBaudSearch(this);
     operator_ = std::make_unique<DesktopOperator>(this, *edit_, *serNrShow_);
 
@@ -297,7 +300,8 @@ void TForm1::Bind(const char* name, std::function<void()> handler) {
 void TForm1::BindActions() {
     const std::set<std::string> own = {"btnStart",      "btnStop",         "btnWeiter",   "mnuLoadTest",
                                        "mnuExit",       "mnuCanEnable",    "mnuCanClose", "mnuCanReset",
-                                       "mnuClearHistory", "mnuHelpContents", "mnuAbout",  "mnuHardwareChannels"};
+                                       "mnuClearHistory", "mnuHelpContents", "mnuAbout",  "mnuHardwareChannels",
+                                       "mnuLoadParams"};
     Bind("btnStart", [this] { btnStartClick(); });
     Bind("btnStop", [this] { btnStopClick(); });
     Bind("btnWeiter", [this] { btnWeiterClick(); });
@@ -309,6 +313,7 @@ void TForm1::BindActions() {
     Bind("mnuClearHistory", [this] { mnuClearHistoryClick(); });
     Bind("mnuHelpContents", [this] { mnuHelpContentsClick(); });
     Bind("mnuAbout", [this] { mnuAboutClick(); });
+    Bind("mnuLoadParams", [this] { loadParam_->Present(); });
     for (int k = 0; k < kHistoryMenuEntries; ++k)
         Bind(("mnuTestDat" + std::to_string(k + 1)).c_str(), [this, k] { mnuTestDatClick(k); });
     if (auto* hardware = qobject_cast<QMenu*>(FindControl(this, "mnuHardware")))
@@ -392,7 +397,11 @@ void TForm1::ApplyLanguageTables() {
 
 void TForm1::btnStartClick() { station_->Runner().StartTest(); }
 
-void TForm1::btnStopClick() { station_->Runner().StopTest(); }
+void TForm1::btnStopClick() {
+    station_->Runner().StopTest();
+    // A program started by the test is no longer waited for.
+    StopBefWaits(true);
+}
 
 void TForm1::btnWeiterClick() { station_->Runner().ContinueTest(); }
 

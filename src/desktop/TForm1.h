@@ -96,6 +96,7 @@ private:
     TformEdit* edit_ = nullptr;
     TformAbout* about_ = nullptr;
     TformSerNrShow* serNrShow_ = nullptr;
+    class TformLoadParam* loadParam_ = nullptr;
     TformBaudSearch* baudSearch_ = nullptr;
     std::unique_ptr<NodeControl> nodeControl_;
     std::unique_ptr<TimerPort> scrollTimer_;

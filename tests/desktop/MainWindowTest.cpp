@@ -123,7 +123,7 @@ TEST_F(MainWindowTest, EntriesOfLaterPartsArePresentButDisabled) {
     for (const char* name : {"btnStart", "btnStop", "btnWeiter"})
         EXPECT_TRUE(Control<QPushButton>(form.get(), name)->isEnabled()) << name;
     for (const char* name : {"mnuLoadTest", "mnuExit", "mnuCanEnable", "mnuCanClose", "mnuCanReset", "mnuClearHistory",
-                             "mnuHelpContents", "mnuAbout"})
+                             "mnuHelpContents", "mnuAbout", "mnuLoadParams"})
         EXPECT_TRUE(Control<QAction>(form.get(), name)->isEnabled()) << name;
 }
 
