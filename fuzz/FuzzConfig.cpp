@@ -17,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     Configuration config;
     ParseConfigurationText(text, config);
-    for (const auto& spec : IniKeyTable()) {
+    for (const auto& entry : IniKeyTable()) {
         // Every value respects its key's capacity.
-        if (config.Value(spec.key).size() > spec.capacity) __builtin_trap();
+        if (config.Value(entry.key).size() > entry.capacity) __builtin_trap();
     }
     // What is written reads back with the same keys in the same places.
     const std::string written = BuildConfigurationText(config);

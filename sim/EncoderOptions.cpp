@@ -109,13 +109,13 @@ bool ApplyEncoderOption(EncoderOptions& o, std::string_view key, std::string_vie
     return true;
 }
 
-bool ForEachSpecOption(std::string_view spec,
+bool ForEachOptionPair(std::string_view text,
                        const std::function<bool(std::string_view key, std::string_view value)>& fn,
                        std::string& error) {
-    while (!spec.empty()) {
-        const size_t amp = spec.find('&');
-        const std::string_view pair = spec.substr(0, amp);
-        spec = amp == std::string_view::npos ? std::string_view() : spec.substr(amp + 1);
+    while (!text.empty()) {
+        const size_t amp = text.find('&');
+        const std::string_view pair = text.substr(0, amp);
+        text = amp == std::string_view::npos ? std::string_view() : text.substr(amp + 1);
         if (pair.empty()) continue;
         const size_t eq = pair.find('=');
         if (eq == std::string_view::npos) {
@@ -127,12 +127,12 @@ bool ForEachSpecOption(std::string_view spec,
     return true;
 }
 
-bool ParseEncoderSpec(std::string_view spec, EncoderOptions& options, std::string& error) {
-    if (spec.substr(0, 7) == "encoder") spec.remove_prefix(7);
-    if (!spec.empty() && spec.front() == '?') spec.remove_prefix(1);
+bool ParseEncoderOptions(std::string_view text, EncoderOptions& options, std::string& error) {
+    if (text.substr(0, 7) == "encoder") text.remove_prefix(7);
+    if (!text.empty() && text.front() == '?') text.remove_prefix(1);
     EncoderOptions result = options;
-    const bool ok = ForEachSpecOption(
-        spec, [&](std::string_view key, std::string_view value) { return ApplyEncoderOption(result, key, value, error); },
+    const bool ok = ForEachOptionPair(
+        text, [&](std::string_view key, std::string_view value) { return ApplyEncoderOption(result, key, value, error); },
         error);
     if (!ok) return false;
     options = std::move(result);

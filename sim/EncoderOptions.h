@@ -38,13 +38,13 @@ bool ApplyEncoderOption(EncoderOptions& options, std::string_view key, std::stri
 
 // Calls `fn` for each "key=value" of an "&"-separated list; stops at the first false (or at a
 // pair without "=", setting `error`).
-bool ForEachSpecOption(std::string_view spec,
+bool ForEachOptionPair(std::string_view text,
                        const std::function<bool(std::string_view key, std::string_view value)>& fn,
                        std::string& error);
 
 // Reads "encoder?key=value&key=value" (the "encoder?" prefix is optional; an empty text keeps
 // the defaults).
-bool ParseEncoderSpec(std::string_view spec, EncoderOptions& options, std::string& error);
+bool ParseEncoderOptions(std::string_view text, EncoderOptions& options, std::string& error);
 
 // One line per option key: "key=VALUE  what it sets".
 const char* EncoderOptionsHelp();

@@ -123,9 +123,9 @@ uint32_t FaultSwitches::AbortFor(uint16_t index, uint8_t sub) const {
     return 0;
 }
 
-bool ParseFaultSwitches(std::string_view spec, FaultSwitches& faults, std::string& error) {
+bool ParseFaultSwitches(std::string_view text, FaultSwitches& faults, std::string& error) {
     FaultSwitches result = faults;
-    for (std::string_view sw : Split(spec, ',')) {
+    for (std::string_view sw : Split(text, ',')) {
         while (!sw.empty() && sw.front() == ' ') sw.remove_prefix(1);
         while (!sw.empty() && sw.back() == ' ') sw.remove_suffix(1);
         if (sw.empty()) continue;

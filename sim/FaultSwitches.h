@@ -58,8 +58,8 @@ struct FaultSwitches {
     uint32_t AbortFor(uint16_t index, uint8_t sub) const;
 };
 
-// Adds the switches of `spec` (comma-separated); false with `error` set on a bad switch.
-bool ParseFaultSwitches(std::string_view spec, FaultSwitches& faults, std::string& error);
+// Adds the switches of `text` (comma-separated); false with `error` set on a bad switch.
+bool ParseFaultSwitches(std::string_view text, FaultSwitches& faults, std::string& error);
 
 // Applies the service faults to outgoing frames.
 class FaultFilter {

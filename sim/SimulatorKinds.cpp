@@ -49,13 +49,13 @@ bool ParseSimTreiberTyp(const std::string& value, SimTreiberTyp& out, std::strin
         error = "\"" + value + "\" is not a simulator interface (sim or sim:...)";
         return false;
     }
-    std::string_view spec(v);
-    spec.remove_prefix(spec.size() > 3 ? 4 : 3);
-    if (spec.substr(0, 7) == "encoder") spec.remove_prefix(7);
-    if (!spec.empty() && spec.front() == '?') spec.remove_prefix(1);
+    std::string_view text(v);
+    text.remove_prefix(text.size() > 3 ? 4 : 3);
+    if (text.substr(0, 7) == "encoder") text.remove_prefix(7);
+    if (!text.empty() && text.front() == '?') text.remove_prefix(1);
     SimTreiberTyp result;
-    const bool ok = ForEachSpecOption(
-        spec,
+    const bool ok = ForEachOptionPair(
+        text,
         [&](std::string_view key, std::string_view val) {
             if (key == "timing") {
                 if (val != "on" && val != "off") {
@@ -82,11 +82,11 @@ bool ParseSimTreiberTyp(const std::string& value, SimTreiberTyp& out, std::strin
 }
 
 std::shared_ptr<AbstractCanInterface> CreateSimulatorInterface(const std::string& value, std::string& error) {
-    SimTreiberTyp spec;
-    if (!ParseSimTreiberTyp(value, spec, error)) return nullptr;
-    auto bus = spec.defaultBus ? VirtualBus::Default() : VirtualBus::Create();
-    if (spec.busTiming) bus->SetBusTiming(true);
-    return std::make_shared<SimulatorCanInterface>(bus, spec.encoder);
+    SimTreiberTyp parsed;
+    if (!ParseSimTreiberTyp(value, parsed, error)) return nullptr;
+    auto bus = parsed.defaultBus ? VirtualBus::Default() : VirtualBus::Create();
+    if (parsed.busTiming) bus->SetBusTiming(true);
+    return std::make_shared<SimulatorCanInterface>(bus, parsed.encoder);
 }
 
 void RegisterSimulatorCanInterfaceKinds() {

@@ -110,7 +110,7 @@ bool ParseSimProgramArgs(const std::vector<std::string>& args, SimProgramOptions
             o.busLossEvery = static_cast<uint32_t>(n);
         } else if (key == "device") {
             EncoderOptions e;
-            if (!ParseEncoderSpec(value, e, error)) return false;
+            if (!ParseEncoderOptions(value, e, error)) return false;
             o.moreDevices.push_back(e);
             o.moreStoreGiven.push_back(value.find("store=") != std::string::npos);
         } else {

@@ -16,7 +16,7 @@ struct SimProgramOptions {
     uint32_t busLossEvery = 0;
     EncoderOptions encoder;  // the first device, from the flat options
     bool storeGiven = false;
-    std::vector<EncoderOptions> moreDevices;  // --device SPEC
+    std::vector<EncoderOptions> moreDevices;  // --device OPTIONS
     std::vector<bool> moreStoreGiven;
 };
 

@@ -26,12 +26,12 @@ const char* HistoryStem(HistoryList list) {
     return "[TEST_DAT_";
 }
 
-void AddHistoryKeys(std::vector<IniKeySpec>& t, const char* stem) {
+void AddHistoryKeys(std::vector<IniKeyEntry>& t, const char* stem) {
     for (size_t n = 1; n <= kHistoryEntries; ++n) t.push_back({HistoryKey(stem, n), kHistoryPathChars, true, ""});
 }
 
-std::vector<IniKeySpec> MakeTable() {
-    std::vector<IniKeySpec> t = {
+std::vector<IniKeyEntry> MakeTable() {
+    std::vector<IniKeyEntry> t = {
         {"[PRG_NAME]", 255, true, ""},
         {"[SW_VERSION]", 255, true, ""},
         {"[CAN_TREIBER_TYP]", 255, true, ""},
@@ -70,15 +70,15 @@ std::vector<IniKeySpec> MakeTable() {
 
 std::vector<std::string> MakeWriteOrder() {
     std::vector<std::string> order;
-    for (const auto& spec : IniKeyTable())
-        if (spec.key != "[ABGLEICH_INI_DATEI]") order.push_back(spec.key);
+    for (const auto& entry : IniKeyTable())
+        if (entry.key != "[ABGLEICH_INI_DATEI]") order.push_back(entry.key);
     order.push_back("[ABGLEICH_INI_DATEI]");
     return order;
 }
 
 size_t CapacityOf(const std::string& key) {
-    for (const auto& spec : IniKeyTable())
-        if (spec.key == key) return spec.capacity;
+    for (const auto& entry : IniKeyTable())
+        if (entry.key == key) return entry.capacity;
     return 255;
 }
 
@@ -92,8 +92,8 @@ uint32_t DecimalValue(const std::string& text) {
 }
 }  // namespace
 
-const std::vector<IniKeySpec>& IniKeyTable() {
-    static const std::vector<IniKeySpec> table = MakeTable();
+const std::vector<IniKeyEntry>& IniKeyTable() {
+    static const std::vector<IniKeyEntry> table = MakeTable();
     return table;
 }
 
@@ -175,12 +175,12 @@ bool ReadConfiguration(const std::string& path, Configuration& config) {
 void ParseConfigurationText(std::string_view text, Configuration& config) {
     std::vector<std::string> missing;
     std::string value;
-    for (const auto& spec : IniKeyTable()) {
-        if (!FindIniValue(text, spec.key, value)) {
-            if (spec.required) missing.push_back(spec.key);
-            value = spec.defaultValue;
+    for (const auto& entry : IniKeyTable()) {
+        if (!FindIniValue(text, entry.key, value)) {
+            if (entry.required) missing.push_back(entry.key);
+            value = entry.defaultValue;
         }
-        config.SetValue(spec.key, value);
+        config.SetValue(entry.key, value);
     }
     ScriptVariables().Set("CANInitDelay", DecimalValue(config.Value("[CAN_TREIBER_DELAY]")));
     ScriptVariables().Set("SerialNr", DecimalValue(config.Value("[LAST_SERIAL]")));

@@ -10,7 +10,7 @@
 
 #include "FileHistory.h"
 
-struct IniKeySpec {
+struct IniKeyEntry {
     std::string key;           // "[LOG_DIR]"
     size_t capacity = 255;     // longest value; longer values are cut
     bool required = true;      // missing: "Error reading INI file"
@@ -18,7 +18,7 @@ struct IniKeySpec {
 };
 
 // Every key in the order it is read (the history keys expanded: "[TEST_DAT_1]" ...).
-const std::vector<IniKeySpec>& IniKeyTable();
+const std::vector<IniKeyEntry>& IniKeyTable();
 // Every key in the order it is written.
 const std::vector<std::string>& IniWriteOrder();
 

@@ -12,7 +12,7 @@ std::vector<CanopenCommand> LssCommands() {
     add("LSS_Switch_Global_Operate", CmdLssSwitchGlobalOperate);
     // "LSS_Act_Timing" is deliberately absent: activating a bit timing is not offered, so it
     // runs as an unknown command.
-    for (const LssServiceSpec& service : kLssServices)
+    for (const LssServiceEntry& service : kLssServices)
         add(service.name, [&service](TestInstruction& i) { return CmdLssService(i, service); });
     add("LSS_Ident_Remote_Slave", [](TestInstruction& i) { return CmdLssIdentRemoteSlave(i, false); });
     add("LSS_Ident_Remote_Slave_V", [](TestInstruction& i) { return CmdLssIdentRemoteSlave(i, true); });

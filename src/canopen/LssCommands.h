@@ -7,14 +7,14 @@
 
 #include "TestInstruction.h"
 
-struct LssServiceSpec {
+struct LssServiceEntry {
     const char* name;
     uint8_t request;
     uint8_t answer;
     bool answerCarriesData;  // bytes 1 to 4 of the answer hold a value
 };
 
-inline constexpr std::array<LssServiceSpec, 9> kLssServices{{
+inline constexpr std::array<LssServiceEntry, 9> kLssServices{{
     {"LSS_Conf_NodId", 0x11, 0x11, true},
     {"LSS_Conf_Timing", 0x13, 0x13, true},
     {"LSS_Store_Config", 0x17, 0x17, false},
@@ -27,7 +27,7 @@ inline constexpr std::array<LssServiceSpec, 9> kLssServices{{
 }};
 
 // One request (parameter 1: its value; empty: 0), the answer judged on the next tick.
-bool CmdLssService(TestInstruction& instruction, const LssServiceSpec& service);
+bool CmdLssService(TestInstruction& instruction, const LssServiceEntry& service);
 bool CmdLssSwitchGlobalOperate(TestInstruction& instruction);
 bool CmdLssSwitchGlobalConfig(TestInstruction& instruction);
 // One frame per tick; `verify` first runs a round for each identity value made wrong.

@@ -22,7 +22,7 @@ bool ReadAnswerRow(ProtocolLine& line, tagOPEN_Message& answer) {
     return true;
 }
 
-void JudgeService(const TestInstruction& instruction, const LssServiceSpec& service) {
+void JudgeService(const TestInstruction& instruction, const LssServiceEntry& service) {
     ProtocolLine& line = CurrentRun().protocolLine;
     tagOPEN_Message answer;
     if (!ReadAnswerRow(line, answer)) {
@@ -61,7 +61,7 @@ void JudgeService(const TestInstruction& instruction, const LssServiceSpec& serv
 std::string CommandName(const TestInstruction& instruction) { return std::string(ParamValue(instruction.command)); }
 }  // namespace
 
-bool CmdLssService(TestInstruction& instruction, const LssServiceSpec& service) {
+bool CmdLssService(TestInstruction& instruction, const LssServiceEntry& service) {
     ScriptRun& run = CurrentRun();
     ProtocolLine& line = run.protocolLine;
     line.commandText = CommandName(instruction);
@@ -80,9 +80,9 @@ bool CmdLssService(TestInstruction& instruction, const LssServiceSpec& service) 
     // Bit timing: byte 1 selects the table (0, the standard table), byte 2 is the index.
     if (service.request == 0x13) value <<= 8;
     SendLssRequest(line, service.request, value);
-    const LssServiceSpec* spec = &service;
-    run.pendingStep = [spec](TestInstruction& record) {
-        JudgeService(record, *spec);
+    const LssServiceEntry* entry = &service;
+    run.pendingStep = [entry](TestInstruction& record) {
+        JudgeService(record, *entry);
         CurrentRun().pendingStep = nullptr;
         return true;
     };

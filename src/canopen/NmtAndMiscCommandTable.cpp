@@ -4,9 +4,9 @@
 
 std::vector<CanopenCommand> NmtAndMiscCommands() {
     std::vector<CanopenCommand> table;
-    for (const NmtCommandSpec& spec : kNmtCommands) {
-        const uint8_t specifier = spec.specifier;
-        table.push_back({CanopenFamily::Nmt, spec.name,
+    for (const NmtCommandEntry& entry : kNmtCommands) {
+        const uint8_t specifier = entry.specifier;
+        table.push_back({CanopenFamily::Nmt, entry.name,
                          [specifier](TestInstruction& i) { return CmdNmtNodeControl(i, specifier); }});
     }
     table.push_back({CanopenFamily::Nmt, "NMT_Guard", CmdNmtGuard});

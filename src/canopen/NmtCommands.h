@@ -7,12 +7,12 @@
 
 #include "TestInstruction.h"
 
-struct NmtCommandSpec {
+struct NmtCommandEntry {
     const char* name;
     uint8_t specifier;  // NMT command specifier, byte 0 of the frame on identifier 0x000
 };
 
-inline constexpr std::array<NmtCommandSpec, 5> kNmtCommands{{
+inline constexpr std::array<NmtCommandEntry, 5> kNmtCommands{{
     {"NMT_Start", 0x01},
     {"NMT_Stop", 0x02},
     {"NMT_Reset", 0x81},

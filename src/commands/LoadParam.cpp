@@ -35,8 +35,8 @@ uint32_t AnswerValue(const tagOPEN_Message& m) {
 }
 }  // namespace
 
-const std::vector<LoadParamSpec>& LoadParamSpecs() {
-    static const std::vector<LoadParamSpec> specs = {
+const std::vector<LoadParamEntry>& LoadParamEntries() {
+    static const std::vector<LoadParamEntry> entries = {
         {"Pdo1Id", {{0x1800, 1}}, true},
         {"Pdo2Id", {{0x1801, 1}}, true},
         {"EMCId", {{0x1014, 0}}, true},
@@ -50,7 +50,7 @@ const std::vector<LoadParamSpec>& LoadParamSpecs() {
         {"Srdo1Id", {{0x1301, 5}}, true},
         {"Srdo2Id", {{0x1301, 6}}, true},
     };
-    return specs;
+    return entries;
 }
 
 std::string LoadParamResultText(const LoadParamResult& r) {
@@ -70,10 +70,10 @@ ParameterLoad::~ParameterLoad() = default;
 
 void ParameterLoad::Start() {
     results_.clear();
-    for (const auto& spec : LoadParamSpecs()) {
+    for (const auto& entry : LoadParamEntries()) {
         LoadParamResult r;
-        r.variable = spec.variable;
-        r.object = spec.objects.front();
+        r.variable = entry.variable;
+        r.object = entry.objects.front();
         results_.push_back(r);
     }
     item_ = 0;
@@ -110,7 +110,7 @@ void ParameterLoad::timLoadParamTimer() {
 }
 
 void ParameterLoad::SendRequest() {
-    const SdoObjectRef object = LoadParamSpecs()[item_].objects[object_];
+    const SdoObjectRef object = LoadParamEntries()[item_].objects[object_];
     tagOPEN_Message request;
     request.id = SdoRequestId();
     request.dlc = 8;
@@ -125,7 +125,7 @@ void ParameterLoad::SendRequest() {
 }
 
 void ParameterLoad::Judge() {
-    const SdoObjectRef object = LoadParamSpecs()[item_].objects[object_];
+    const SdoObjectRef object = LoadParamEntries()[item_].objects[object_];
     tagOPEN_Message answer;
     while (CanWaitForId(0, static_cast<int32_t>(SdoAnswerId()), &answer) != CAN_RESULT_NONE) {
         if (answer.dlc < 8 || answer.rtr) continue;
@@ -136,7 +136,7 @@ void ParameterLoad::Judge() {
             case 0x42: {
                 const uint32_t value = AnswerValue(answer);
                 results_[item_].object = object;
-                Finish(LoadParamState::Loaded, LoadParamSpecs()[item_].cobId ? value & kCobIdMask : value);
+                Finish(LoadParamState::Loaded, LoadParamEntries()[item_].cobId ? value & kCobIdMask : value);
                 return;
             }
             case 0x40:
@@ -159,7 +159,7 @@ void ParameterLoad::Judge() {
 
 void ParameterLoad::NextObject() {
     waiting_ = false;
-    if (++object_ < LoadParamSpecs()[item_].objects.size()) return;
+    if (++object_ < LoadParamEntries()[item_].objects.size()) return;
     Finish(LoadParamState::NotFound, 0);
 }
 

@@ -19,7 +19,7 @@ struct SdoObjectRef {
     uint8_t sub = 0;
 };
 
-struct LoadParamSpec {
+struct LoadParamEntry {
     const char* variable;  // the script variable it is stored in
     // The objects tried in this order; the first one the device answers gives the value.
     std::vector<SdoObjectRef> objects;
@@ -28,7 +28,7 @@ struct LoadParamSpec {
 };
 
 // The parameters read, in reading order.
-const std::vector<LoadParamSpec>& LoadParamSpecs();
+const std::vector<LoadParamEntry>& LoadParamEntries();
 
 enum class LoadParamState { Pending, Loaded, NotFound };
 

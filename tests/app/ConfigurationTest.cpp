@@ -28,13 +28,13 @@ void WriteAll(const std::string& path, const std::string& text) { std::ofstream(
 std::string FullIni(const std::string& eol, const std::vector<std::string>& skip = {}) {
     std::string text;
     int n = 0;
-    for (const auto& spec : IniKeyTable()) {
+    for (const auto& entry : IniKeyTable()) {
         ++n;
-        if (std::find(skip.begin(), skip.end(), spec.key) != skip.end()) continue;
+        if (std::find(skip.begin(), skip.end(), entry.key) != skip.end()) continue;
         std::string value = "v" + std::to_string(n);
-        if (spec.key == "[CAN_TREIBER_DELAY]") value = "300";
-        if (spec.key == "[LAST_SERIAL]") value = "41";
-        text += spec.key + eol + value + eol;
+        if (entry.key == "[CAN_TREIBER_DELAY]") value = "300";
+        if (entry.key == "[LAST_SERIAL]") value = "41";
+        text += entry.key + eol + value + eol;
     }
     return text;
 }
@@ -154,9 +154,9 @@ TEST_F(ConfigurationTest, WritesEveryKeyInOrderWithCrLf) {
     // Read back: the same values.
     Configuration again;
     ASSERT_TRUE(ReadConfiguration(path, again));
-    for (const auto& spec : IniKeyTable()) {
-        if (spec.key == "[LAST_SERIAL]" || spec.key == "[CAN_TREIBER_DELAY]") continue;
-        EXPECT_EQ(again.Value(spec.key), config.Value(spec.key)) << spec.key;
+    for (const auto& entry : IniKeyTable()) {
+        if (entry.key == "[LAST_SERIAL]" || entry.key == "[CAN_TREIBER_DELAY]") continue;
+        EXPECT_EQ(again.Value(entry.key), config.Value(entry.key)) << entry.key;
     }
     EXPECT_EQ(again.Value("[LAST_SERIAL]"), "42");
 }

@@ -32,12 +32,12 @@ protected:
 
     void WriteIni(const std::string& typ) {
         std::string text;
-        for (const auto& spec : IniKeyTable()) {
+        for (const auto& entry : IniKeyTable()) {
             std::string value = "x";
-            if (spec.key == "[CAN_TREIBER_TYP]") value = typ;
-            if (spec.key == "[CAN_TREIBER_HWID]" || spec.key == "[CAN_TREIBER_CHANNEL]") value = "0";
-            if (spec.key == "[LAST_SERIAL]") value = "10";
-            text += spec.key + "\r\n" + value + "\r\n";
+            if (entry.key == "[CAN_TREIBER_TYP]") value = typ;
+            if (entry.key == "[CAN_TREIBER_HWID]" || entry.key == "[CAN_TREIBER_CHANNEL]") value = "0";
+            if (entry.key == "[LAST_SERIAL]") value = "10";
+            text += entry.key + "\r\n" + value + "\r\n";
         }
         std::ofstream(dir.File("quarzel.ini"), std::ios::binary) << text;
     }

@@ -64,11 +64,11 @@ inline std::vector<Row> StepRows(const StationHarness& h) {
     return rows;
 }
 
-// Encoder options with the fault switches of `spec` ("guard.silent,lss.wrongid").
-inline EncoderOptions WithFaults(const std::string& spec) {
+// Encoder options with the fault switches of `entry` ("guard.silent,lss.wrongid").
+inline EncoderOptions WithFaults(const std::string& entry) {
     EncoderOptions o;
     std::string error;
-    if (!ParseFaultSwitches(spec, o.faults, error)) ADD_FAILURE() << error;
+    if (!ParseFaultSwitches(entry, o.faults, error)) ADD_FAILURE() << error;
     return o;
 }
 

@@ -18,7 +18,7 @@ TEST(LoadParam, ReadsTheNodeParametersAndGoesOn) {
     EncoderOptions o;
     o.nodeId = 3;
     StationHarness h(o);
-    for (const auto& spec : LoadParamSpecs()) ScriptVariables().Remove(spec.variable);
+    for (const auto& entry : LoadParamEntries()) ScriptVariables().Remove(entry.variable);
     ASSERT_TRUE(h.Load(BefHeader() + Step("B:BEF_LoadPara") + Mark("after")));
     ScriptVariables().Set("NodeId", 3);
     ASSERT_TRUE(h.Run());

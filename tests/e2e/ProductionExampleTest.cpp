@@ -56,11 +56,11 @@ TEST(ProductionExample, PassesAgainstAGoodEncoder) {
 }
 
 TEST(ProductionExample, CatchesEveryFaultOfTheFaultySetting) {
-    std::string spec = TreiberTyp("quarzel-faulty.ini");
-    ASSERT_EQ(spec.rfind("sim:", 0), 0u) << spec;
+    std::string entry = TreiberTyp("quarzel-faulty.ini");
+    ASSERT_EQ(entry.rfind("sim:", 0), 0u) << entry;
     EncoderOptions options;
     std::string error;
-    ASSERT_TRUE(ParseEncoderSpec(spec.substr(4), options, error)) << error;
+    ASSERT_TRUE(ParseEncoderOptions(entry.substr(4), options, error)) << error;
     StationHarness h(options);
     ASSERT_TRUE(h.LoadFile(kExample));
     ASSERT_TRUE(h.Run());

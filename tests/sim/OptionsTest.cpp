@@ -4,10 +4,10 @@
 #include "SimProgramOptions.h"
 #include "Shaft.h"
 
-TEST(SimOptions, EncoderSpecSetsEveryKey) {
+TEST(SimOptions, EncoderOptionTextSetsEveryKey) {
     EncoderOptions o;
     std::string error;
-    ASSERT_TRUE(ParseEncoderSpec("encoder?node=5&kbit=250&serial=0xCAFE&rpm=1.5&dir=ccw&emcy=0x5000&fault=sdo.silent", o,
+    ASSERT_TRUE(ParseEncoderOptions("encoder?node=5&kbit=250&serial=0xCAFE&rpm=1.5&dir=ccw&emcy=0x5000&fault=sdo.silent", o,
                                  error))
         << error;
     EXPECT_EQ(o.nodeId, 5);
@@ -22,14 +22,14 @@ TEST(SimOptions, EncoderSpecSetsEveryKey) {
 TEST(SimOptions, BadValuesAreRefusedAndChangeNothing) {
     EncoderOptions o;
     std::string error;
-    for (const char* spec : {"node=0", "node=128", "kbit=300", "serial=0x1FFFFFFFF", "rpm=-1", "rpm=abc", "dir=up",
+    for (const char* entry : {"node=0", "node=128", "kbit=300", "serial=0x1FFFFFFFF", "rpm=-1", "rpm=abc", "dir=up",
                              "resolution=0", "colour=red", "node", "node=5&kbit=33"}) {
-        EXPECT_FALSE(ParseEncoderSpec(spec, o, error)) << spec;
-        EXPECT_FALSE(error.empty()) << spec;
+        EXPECT_FALSE(ParseEncoderOptions(entry, o, error)) << entry;
+        EXPECT_FALSE(error.empty()) << entry;
     }
     EXPECT_EQ(o.nodeId, 1);
-    EXPECT_TRUE(ParseEncoderSpec("", o, error));
-    EXPECT_TRUE(ParseEncoderSpec("node=255", o, error));
+    EXPECT_TRUE(ParseEncoderOptions("", o, error));
+    EXPECT_TRUE(ParseEncoderOptions("node=255", o, error));
 }
 
 TEST(SimOptions, ProgramArguments) {
