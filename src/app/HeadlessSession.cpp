@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "CanChannel.h"
+#include "CNumber.h"
 #include "CanInterfaceKinds.h"
 #include "CommandSet.h"
 #include "Configuration.h"
@@ -21,16 +22,15 @@ std::string Absolute(const std::string& path) {
     return QFileInfo(QString::fromLocal8Bit(NativePath(path).c_str())).absoluteFilePath().toLocal8Bit().toStdString();
 }
 
-// A number in C notation: "0x" hexadecimal, a leading "0" octal, else decimal; 0 when empty.
-bool ParseCNumber(const std::string& text, uint32_t& value) {
+// A number in C notation ("0x" hexadecimal, a leading "0" octal, else decimal); 0 when empty.
+bool ReadCNumber(const std::string& text, uint32_t& value) {
     if (text.empty()) {
         value = 0;
         return true;
     }
-    char* end = nullptr;
-    const unsigned long v = std::strtoul(text.c_str(), &end, 0);
-    if (end == text.c_str() || *end != '\0') return false;
-    value = static_cast<uint32_t>(v);
+    const auto parsed = ParseCNumber(text);
+    if (!parsed) return false;
+    value = *parsed;
     return true;
 }
 }  // namespace
@@ -78,9 +78,9 @@ bool HeadlessSession::OpenInterface() {
     if (!iface) return CannotRun("the CAN interface \"" + typ + "\" could not be created: " + error);
 
     uint32_t hwid = 0, channel = 0;
-    if (!ParseCNumber(config.Value("[CAN_TREIBER_HWID]"), hwid))
+    if (!ReadCNumber(config.Value("[CAN_TREIBER_HWID]"), hwid))
         return CannotRun("[CAN_TREIBER_HWID] \"" + config.Value("[CAN_TREIBER_HWID]") + "\" is not a number");
-    if (!ParseCNumber(config.Value("[CAN_TREIBER_CHANNEL]"), channel))
+    if (!ReadCNumber(config.Value("[CAN_TREIBER_CHANNEL]"), channel))
         return CannotRun("[CAN_TREIBER_CHANNEL] \"" + config.Value("[CAN_TREIBER_CHANNEL]") + "\" is not a number");
     if (IHandleType* handle = iface->HandleObject()) {
         handle->SetHandle(channel);
