@@ -82,3 +82,11 @@ constexpr LanguageRow kMainMenuRows[] = {
 std::span<const LanguageRow> MainWindowLanguageTable() { return kMainWindowRows; }
 
 std::span<const LanguageRow> MainMenuLanguageTable() { return kMainMenuRows; }
+
+int ApplyMenuLanguage(QObject* mainWindow) { return ApplyLanguageRows(mainWindow, MainMenuLanguageTable()); }
+
+// The main window's table is the default for windows without a table of their own.
+[[maybe_unused]] const bool kMainTableRegistered = [] {
+    RegisterLanguageTable(std::string(), {kMainWindowRows, std::end(kMainWindowRows)});
+    return true;
+}();

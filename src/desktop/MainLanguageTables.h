@@ -7,3 +7,6 @@
 
 std::span<const LanguageRow> MainWindowLanguageTable();
 std::span<const LanguageRow> MainMenuLanguageTable();
+
+// The main menu table applied to the main window.
+int ApplyMenuLanguage(QObject* mainWindow);

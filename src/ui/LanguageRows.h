@@ -47,7 +47,6 @@ int ApplyLanguageRows(QObject* window, std::span<const LanguageRow> rows);
 // "TFormKontup", ...). Registering a name again replaces its table.
 void RegisterLanguageTable(const std::string& windowName, std::vector<LanguageRow> rows);
 // Applies the table of `window`, chosen by its object name; a window without a table of its own
-// gets the main window table. Returns how many rows changed a control.
+// gets the default table, registered under the empty name (the main window's). Returns how many
+// rows changed a control.
 int ApplyLanguage(QObject* window);
-// The main menu table applied to the main window.
-int ApplyMenuLanguage(QObject* mainWindow);

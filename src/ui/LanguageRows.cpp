@@ -5,7 +5,6 @@
 #include <map>
 #include <mutex>
 
-#include "MainLanguageTables.h"
 
 namespace {
 // Dialogs and other top-level windows below a window have tables of their own.
@@ -115,8 +114,11 @@ int ApplyLanguage(QObject* window) {
         auto it = r.tables.find(window->objectName().toStdString());
         if (it != r.tables.end()) rows = it->second;
     }
-    if (rows.empty()) return ApplyLanguageRows(window, MainWindowLanguageTable());
+    if (rows.empty()) {
+        TableRegistry& r = Registry();
+        std::lock_guard lock(r.mutex);
+        auto it = r.tables.find(std::string());
+        if (it != r.tables.end()) rows = it->second;
+    }
     return ApplyLanguageRows(window, rows);
 }
-
-int ApplyMenuLanguage(QObject* mainWindow) { return ApplyLanguageRows(mainWindow, MainMenuLanguageTable()); }
