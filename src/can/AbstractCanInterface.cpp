@@ -1,6 +1,7 @@
 #include <QLoggingCategory>
 
 #include "CANLogger.h"
+#include "CanFrameTap.h"
 #include "CanInterface.h"
 #include "TimeSource.h"
 
@@ -71,6 +72,7 @@ void AbstractCanInterface::SetLogger(CANLogger* logger) {
 
 void AbstractCanInterface::LogFrame(const tagOPEN_Message& msg) {
     if (logger_) logger_->Add(msg);
+    CanNotifyFrameObservers(msg);
 }
 
 bool AbstractCanInterface::GetChannelList(std::vector<CanChannelInfo>& list, bool refresh) {

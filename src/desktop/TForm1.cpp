@@ -33,6 +33,8 @@
 #include "TestFileLoader.h"
 #include "TformAbout.h"
 #include "TformBaudSearch.h"
+#include "TformBusTest.h"
+#include "TFormTrace.h"
 #include "TformEdit.h"
 #include "TformHelp.h"
 #include "TformInterAct.h"
@@ -111,6 +113,13 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
     InstallSearchHooks(&baudSearch_->Search(),
                        [this](BaudNodeSearch::Kind kind) { nodeControl_->SearchStarting(kind); });
 
+    // Bus tools: the trace leaves reading the channel to a running test or bus test.
+    trace_ = new TFormTrace(*operator_, this);
+    busTest_ = new TformBusTest(*operator_, this);
+    trace_->Logic().SetChannelShared([this] { return station_->Runner().TimerActive() || busTest_->Logic().Running(); });
+    RegisterStationAction("mnuTrace", [this] { trace_->Present(); });
+    RegisterStationAction("mnuBusTest", [this] { busTest_->Present(); });
+
     SetOperatorPort(operator_.get());
     SetStationView(this);
     SetChannelStatusPort(this);
@@ -122,6 +131,8 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
 TForm1::~TForm1() {
     InstallSearchHooks(nullptr);
     UnregisterNodeControlActions();
+    RegisterStationAction("mnuTrace", nullptr);
+    RegisterStationAction("mnuBusTest", nullptr);
     nodeControl_.reset();
     SetNodeParameterListener(nullptr);
     SetInteractionPresenter(nullptr);

@@ -98,6 +98,8 @@ private:
     TformSerNrShow* serNrShow_ = nullptr;
     class TformLoadParam* loadParam_ = nullptr;
     TformBaudSearch* baudSearch_ = nullptr;
+    class TFormTrace* trace_ = nullptr;
+    class TformBusTest* busTest_ = nullptr;
     std::unique_ptr<NodeControl> nodeControl_;
     std::unique_ptr<TimerPort> scrollTimer_;
     int pendingScrollRow_ = -1;

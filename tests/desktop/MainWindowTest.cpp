@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, ShowsTheStartStateInEnglish) {
 }
 
 TEST_F(MainWindowTest, EntriesOfLaterPartsArePresentButDisabled) {
-    for (const char* name : {"mnuTrace", "mnuObjects"})
+    for (const char* name : {"mnuObjects"})
         EXPECT_FALSE(Control<QAction>(form.get(), name)->isEnabled()) << name;
     // Node control and the searches come with the main window.
     for (const char* name : {"btnStartNode", "btnSync", "btnNodeConnect", "btnBRate250k", "Button1"})
@@ -138,6 +138,21 @@ TEST_F(MainWindowTest, AnEntryIsEnabledOnceItsPartRegistersIt) {
     Trigger(form.get(), "mnuTrace");
     EXPECT_EQ(syncs, 1);
     EXPECT_EQ(traces, 1);
+}
+
+TEST_F(MainWindowTest, TraceAndBusTestOpenFromTheirMenuEntries) {
+    for (const char* name : {"mnuTrace", "mnuBusTest"}) ASSERT_TRUE(Control<QAction>(form.get(), name)->isEnabled()) << name;
+    Trigger(form.get(), "mnuTrace");
+    auto* trace = form->findChild<QDialog*>("TFormTrace");
+    ASSERT_TRUE(trace);
+    EXPECT_TRUE(trace->isVisible());
+    EXPECT_EQ(trace->windowTitle(), "Trace");
+    EXPECT_EQ(Control<QPushButton>(trace, "btnOperate")->text(), "Operational");
+    Trigger(form.get(), "mnuBusTest");
+    auto* busTest = form->findChild<QDialog*>("TformBusTest");
+    ASSERT_TRUE(busTest);
+    EXPECT_TRUE(busTest->isVisible());
+    EXPECT_EQ(busTest->windowTitle(), "BUSTEST");
 }
 
 TEST_F(MainWindowTest, StartWithoutATestFileIsRefused) {

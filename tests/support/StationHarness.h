@@ -33,6 +33,7 @@ struct SeenFrame {
     bool rtr = false;
     std::vector<uint8_t> data;  // `len` bytes (for a remote frame: empty)
     uint8_t len = 0;
+    bool fromStation = false;
 };
 
 class StationHarness : public StationView {
@@ -143,7 +144,8 @@ private:
         s.rtr = f.rtr;
         s.len = f.len;
         if (!f.rtr) s.data.assign(f.data.begin(), f.data.begin() + std::min<uint8_t>(f.len, 8));
-        if (iface_ && &from == &iface_->Endpoint()) seen_.push_back(s);
+        s.fromStation = iface_ && &from == &iface_->Endpoint();
+        if (s.fromStation) seen_.push_back(s);
         all_.push_back(s);
     }
 
