@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "SimEncoder.h"
+#include "SimGenerator.h"
 #include "VirtualCanInterface.h"
 
 class SimulatorCanInterface final : public VirtualCanInterface {
@@ -15,7 +16,12 @@ public:
     std::string KindName() const override { return "sim"; }
     uint32_t GetApiVersion(std::string& text) override;
     SimEncoder& Encoder() { return *encoder_; }
+    // Adds a bus-test generator node on the same bus.
+    void AddGenerator(const GeneratorOptions& options);
+    SimGenerator* Generator() { return generator_.get(); }
 
 private:
+    std::shared_ptr<VirtualBus> bus_;
     std::unique_ptr<SimEncoder> encoder_;
+    std::unique_ptr<SimGenerator> generator_;
 };

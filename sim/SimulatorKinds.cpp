@@ -65,6 +65,12 @@ bool ParseSimTreiberTyp(const std::string& value, SimTreiberTyp& out, std::strin
                 result.busTiming = val == "on";
                 return true;
             }
+            if (key == "generator") {
+                GeneratorOptions g;
+                if (!ParseGeneratorOptions("node=" + std::string(val), g, error)) return false;
+                result.generatorNode = g.nodeId;
+                return true;
+            }
             if (key == "bus") {
                 if (val != "default" && val != "own") {
                     error = "option bus=" + std::string(val) + ": default or own expected";
@@ -86,7 +92,14 @@ std::shared_ptr<AbstractCanInterface> CreateSimulatorInterface(const std::string
     if (!ParseSimTreiberTyp(value, parsed, error)) return nullptr;
     auto bus = parsed.defaultBus ? VirtualBus::Default() : VirtualBus::Create();
     if (parsed.busTiming) bus->SetBusTiming(true);
-    return std::make_shared<SimulatorCanInterface>(bus, parsed.encoder);
+    auto iface = std::make_shared<SimulatorCanInterface>(bus, parsed.encoder);
+    if (parsed.generatorNode > 0) {
+        GeneratorOptions g;
+        g.nodeId = static_cast<uint8_t>(parsed.generatorNode);
+        g.kbit = parsed.encoder.kbit;
+        iface->AddGenerator(g);
+    }
+    return iface;
 }
 
 void RegisterSimulatorCanInterfaceKinds() {

@@ -3,7 +3,8 @@
 //   sim                         a simulated encoder inside this process, on a bus of its own
 //   sim:encoder?KEY=VALUE&...   the same with encoder options (see EncoderOptions.h) and
 //                               timing=on (hold frames for their time on the wire),
-//                               bus=default (share the process-wide virtual bus)
+//                               bus=default (share the process-wide virtual bus),
+//                               generator=N (a bus-test generator node N on the same bus)
 //   simbus:PATH                 join a running quarzel-sim at its socket PATH (Linux)
 //   simbus                      the same at the default socket path
 
@@ -18,6 +19,7 @@ struct SimTreiberTyp {
     EncoderOptions encoder;
     bool busTiming = false;
     bool defaultBus = false;
+    int generatorNode = 0;  // 0: no generator
 };
 
 bool IsSimTreiberTyp(const std::string& value);

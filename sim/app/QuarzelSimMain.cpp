@@ -12,6 +12,7 @@
 #include "SimBusProtocol.h"
 #include "SimBusServer.h"
 #include "SimEncoder.h"
+#include "SimGenerator.h"
 #include "SimProgramOptions.h"
 #include "TimeSource.h"
 
@@ -82,6 +83,19 @@ int main(int argc, char** argv) {
         if (!storeError.empty()) log.Line(label + ": " + storeError);
     }
 
+    std::vector<std::unique_ptr<SimGenerator>> generators;
+    for (size_t k = 0; k < options.generators.size(); ++k) {
+        const std::string label = "generator " + std::to_string(k + 1);
+        SimGenerator::FrameTap tap;
+        if (options.verbose)
+            tap = [&log, label](const BusFrame& f, int kbit) {
+                log.Line(label + " @" + std::to_string(kbit) + "  " + FormatFrameForLog(f));
+            };
+        generators.push_back(std::make_unique<SimGenerator>(bus, options.generators[k], tap));
+        log.Line(label + ": node " + std::to_string(options.generators[k].nodeId) + ", " +
+                 std::to_string(options.generators[k].kbit) + " kbit/s");
+    }
+
     SimBusServer::Options serverOptions;
     serverOptions.path = options.socketPath;
     serverOptions.logFrames = options.verbose;
@@ -97,6 +111,7 @@ int main(int argc, char** argv) {
     server.Run();
     g_server = nullptr;
     log.Line("stopped");
+    generators.clear();
     encoders.clear();
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "EncoderOptions.h"
+#include "GeneratorDevice.h"
 
 struct SimProgramOptions {
     std::string socketPath;  // empty: the default path
@@ -18,6 +19,7 @@ struct SimProgramOptions {
     bool storeGiven = false;
     std::vector<EncoderOptions> moreDevices;  // --device OPTIONS
     std::vector<bool> moreStoreGiven;
+    std::vector<GeneratorOptions> generators;  // --device generator?OPTIONS
 };
 
 // Reads the arguments (without the program name); false with `error` set on a bad one.

@@ -20,6 +20,8 @@ void RegisterBusToolsLanguageTables() {
                                             {TextKind::Button, "btnClose", "&Close"},
                                             {TextKind::Label, "labCycTim", "Cycle time [ms]"},
                                             {TextKind::Label, "labSend", "Identifier, length, data (hex)"},
+                                            {TextKind::Button, "btnRecord", "Record..."},
+                                            {TextKind::Button, "btnLoadTrace", "Load trace..."},
                                         });
     RegisterLanguageTable("TformBusTest", {
                                               {TextKind::Title, "", "BUSTEST"},

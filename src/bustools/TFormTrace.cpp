@@ -58,6 +58,10 @@ TFormTrace::TFormTrace(OperatorPort& op, QWidget* parent) : QDialog(parent), log
     auto* btnStatus = Named<QPushButton>("CAN_StatusB", "CAN_Status", this);
     auto* btnVersion = Named<QPushButton>("VersionInfoB", "VersionInfo", this);
     auto* btnClose = Named<QPushButton>("btnClose", "&Beenden", this);
+    btnRecord_ = Named<QPushButton>("btnRecord", "Aufzeichnen...", this);
+    btnRecord_->setCheckable(true);
+    btnRecord_->setToolTip("Record every frame of the bus to a .log (candump), .trc (PEAK) or .asc (Vector) file");
+    auto* btnLoadTrace = Named<QPushButton>("btnLoadTrace", "Laden...", this);
     edId_ = HexEdit("edId", this, 50);
     edDLC_ = HexEdit("edDLC", this, 30);
     for (int i = 0; i < 8; ++i) edB_[i] = HexEdit(("edB" + std::to_string(i)).c_str(), this, 30);
@@ -87,6 +91,8 @@ TFormTrace::TFormTrace(OperatorPort& op, QWidget* parent) : QDialog(parent), log
     auto* buttons = new QHBoxLayout;
     for (auto* b : {btnStart, btnStop, btnWeiter, btnOperate, btnPreOp, btnStatus, btnVersion}) buttons->addWidget(b);
     buttons->addStretch(1);
+    buttons->addWidget(btnRecord_);
+    buttons->addWidget(btnLoadTrace);
     buttons->addWidget(btnClose);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(memo_, 1);
@@ -105,6 +111,8 @@ TFormTrace::TFormTrace(OperatorPort& op, QWidget* parent) : QDialog(parent), log
     connect(btnStatus, &QPushButton::clicked, this, [this] { Run(&TraceLogic::CAN_StatusBClick); });
     connect(btnVersion, &QPushButton::clicked, this, [this] { Run(&TraceLogic::VersionInfoBClick); });
     connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
+    connect(btnRecord_, &QPushButton::clicked, this, [this] { Run(&TraceLogic::btnRecordClick); });
+    connect(btnLoadTrace, &QPushButton::clicked, this, [this] { Run(&TraceLogic::btnLoadClick); });
     // The relative time stamp and the remote flag are read by the ticks while they run.
     connect(cbDeltaTime_, &QCheckBox::toggled, this, [this](bool on) { logic_->controls.deltaTime = on; });
     connect(cbRemote_, &QCheckBox::toggled, this, [this](bool on) { logic_->controls.remote = on; });
@@ -165,5 +173,6 @@ void TFormTrace::Run(void (TraceLogic::*handler)()) {
 
 void TFormTrace::Refresh() {
     stbStatus_->showMessage(QString::fromStdString(logic_->StatusText()));
+    btnRecord_->setChecked(logic_->Recording());
     if (model_->Refresh()) memo_->scrollToBottom();
 }

@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
 class QStatusBar;
 class QTableView;
 class TraceListModel;
@@ -47,4 +48,5 @@ private:
     QCheckBox* cbFixPos_ = nullptr;
     QCheckBox* cbDeltaTime_ = nullptr;
     QStatusBar* stbStatus_ = nullptr;
+    QPushButton* btnRecord_ = nullptr;
 };

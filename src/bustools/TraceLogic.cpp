@@ -5,6 +5,7 @@
 #include "CanChannel.h"
 #include "CanopenDecode.h"
 #include "Configuration.h"
+#include "TraceFiles.h"
 #include "NamedValueList.h"
 #include "TimeSource.h"
 #include "TraceTexts.h"
@@ -31,6 +32,7 @@ TraceLogic::TraceLogic(OperatorPort& op)
 }
 
 TraceLogic::~TraceLogic() {
+    recorder_.Stop();
     timer1_->Stop();
     sendTimer_->Stop();
     tap_.Detach();
@@ -64,6 +66,7 @@ void TraceLogic::Close() {
     config.SetValue("[TRACE_REMOTE_SENDEN]", YesNo(controls.remote));
     CanClose();
     tap_.Detach();
+    StopRecording();
     status_ = kStopped;
     Changed();
 }
@@ -247,4 +250,64 @@ void TraceLogic::VersionInfoBClick() {
     list_.Add(result == 0 ? text : "no driver found");
     list_.Add("---");
     Changed();
+}
+
+void TraceLogic::btnRecordClick() {
+    if (Recording()) {
+        StopRecording();
+        return;
+    }
+    const auto path = op_.ChooseSaveFile("Record trace", TraceFileDialogFilter(), "");
+    if (path) StartRecording(*path);
+}
+
+bool TraceLogic::StartRecording(const std::string& path) {
+    std::string error;
+    const bool ok = recorder_.Start(path, error);
+    if (!ok) op_.ShowMessage(error, "Trace");
+    Changed();
+    return ok;
+}
+
+void TraceLogic::StopRecording() {
+    std::string error;
+    if (!recorder_.Recording()) return;
+    if (!recorder_.Stop(&error)) op_.ShowMessage(error, "Trace");
+    Changed();
+}
+
+void TraceLogic::btnLoadClick() {
+    const auto path = op_.ChooseOpenFile("Load trace", TraceFileDialogFilter(), "");
+    if (path) LoadFile(*path);
+}
+
+bool TraceLogic::LoadFile(const std::string& path) {
+    std::vector<TraceFileFrame> frames;
+    std::string error;
+    uint64_t more = 0;
+    if (!ReadTraceFile(path, frames, error, kLoadedLinesMax, &more)) {
+        op_.ShowMessage(error, "Trace");
+        return false;
+    }
+    btnStopClick();
+    list_.Clear();
+    number_ = 0;
+    fixPos_ = false;
+    uint64_t reference = frames.empty() ? 0 : frames.front().unixUs;
+    for (const TraceFileFrame& f : frames) {
+        tagOPEN_Message msg;
+        msg.id = f.id;
+        msg.rtr = f.rtr;
+        msg.dlc = f.len;
+        msg.data = f.data;
+        const std::string time = TraceTimeText(f.unixUs > reference ? f.unixUs - reference : 0);
+        if (controls.deltaTime) reference = f.unixUs;
+        if (f.tx)
+            list_.Add(TraceSendLine(time, msg), DecodeCanopenFrame(msg));
+        else
+            list_.Add(TraceReceiveLine(time, number_++, msg), DecodeCanopenFrame(msg));
+    }
+    if (more > 0) list_.Add("--- " + std::to_string(more) + " more frames in the file are not shown ---");
+    Changed();
+    return true;
 }

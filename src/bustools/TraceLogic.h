@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "ChannelRecorder.h"
 #include "ChannelTap.h"
 #include "FrameFields.h"
 #include "Ports.h"
@@ -60,6 +61,18 @@ public:
     void Timer1Timer();
     void timSendTimTimer();
 
+    // Recording of the whole bus, independent of the list's limits: a save dialog chooses the
+    // file (.log candump, .trc PEAK 2.1, .asc Vector); pressed again, the recording stops.
+    void btnRecordClick();
+    bool StartRecording(const std::string& path);
+    void StopRecording();
+    bool Recording() const { return recorder_.Recording(); }
+    uint64_t RecordedFrames() const { return recorder_.Frames(); }
+    // Shows the frames of a trace file in the list (the trace stops first).
+    void btnLoadClick();
+    bool LoadFile(const std::string& path);
+    static constexpr size_t kLoadedLinesMax = 100000;
+
     const TraceList& List() const { return list_; }
     const std::string& StatusText() const { return status_; }  // stbStatus
     TimerPort& Timer1() { return *timer1_; }
@@ -85,6 +98,7 @@ private:
     std::unique_ptr<TimerPort> timer1_;
     std::unique_ptr<TimerPort> sendTimer_;
     ChannelTap tap_;
+    ChannelRecorder recorder_;
     TraceList list_;
     std::function<bool()> shared_;
     std::function<void()> listener_;

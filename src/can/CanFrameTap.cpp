@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <vector>
 
 #include "TimeSource.h"
@@ -16,41 +17,33 @@ struct Entry {
 };
 using List = std::vector<Entry>;
 
-std::mutex g_mutex;
+// Notifications hold it shared while they call the observers, so once an observer is removed
+// no call to it is still running (its owner may go right away).
+std::shared_mutex g_mutex;
 int g_nextId = 1;
-// Replaced, never changed in place, so a notification runs on a stable copy without the lock.
-std::shared_ptr<const List> g_list = std::make_shared<List>();
+List g_list;
 }  // namespace
 
 int CanAddFrameObserver(CanFrameObserver observer) {
-    std::lock_guard lock(g_mutex);
-    auto next = std::make_shared<List>(*g_list);
+    std::unique_lock lock(g_mutex);
     const int id = g_nextId++;
-    next->push_back({id, std::move(observer)});
-    g_list = std::move(next);
+    g_list.push_back({id, std::move(observer)});
     return id;
 }
 
 void CanRemoveFrameObserver(int id) {
-    std::lock_guard lock(g_mutex);
-    auto next = std::make_shared<List>();
-    for (const Entry& e : *g_list)
-        if (e.id != id) next->push_back(e);
-    g_list = std::move(next);
+    std::unique_lock lock(g_mutex);
+    std::erase_if(g_list, [id](const Entry& e) { return e.id == id; });
 }
 
 void CanNotifyFrameObservers(const tagOPEN_Message& msg) {
-    std::shared_ptr<const List> list;
-    {
-        std::lock_guard lock(g_mutex);
-        if (g_list->empty()) return;
-        list = g_list;
-    }
+    std::shared_lock lock(g_mutex);
+    if (g_list.empty()) return;
     const uint64_t now = CurrentTimeSource().NowUs();
     // A received frame keeps its reception time when the driver stamps it on the station's clock
     // (the virtual bus does); other drivers count from their own origin, so the read time serves.
     uint64_t at = now;
     if (msg.direction == CAN_DIR_RX && msg.timestamp <= now && now - msg.timestamp < kDriverStampWindowUs)
         at = msg.timestamp;
-    for (const Entry& e : *list) e.observer(msg, at);
+    for (const Entry& e : g_list) e.observer(msg, at);
 }
