@@ -32,6 +32,10 @@ bool ParseHeadlessOptions(const std::vector<std::string>& args, HeadlessOptions&
             options.help = true;
         } else if (a == "--save-ini") {
             options.saveIni = true;
+        } else if (a == "--verbose" || a == "-v") {
+            options.verbose = true;
+        } else if (Is(a, "--trace")) {
+            if (!TakeValue(args, i, "--trace", options.tracePath, error)) return false;
         } else if (a == "--quiet" || a == "-q") {
             options.quiet = true;
         } else if (Is(a, "--ini")) {
@@ -89,6 +93,11 @@ Options:
                         (for example "Serial number") or the title of a yes/no
                         question; may be given several times. Questions without
                         an answer are refused and named on stderr.
+  --trace FILE          record every frame of the bus during the run: FILE.log
+                        (candump log), FILE.trc (PEAK trace 2.1) or FILE.asc
+                        (Vector ASCII), chosen by the extension
+  -v, --verbose         print every frame sent or received, with its CANopen
+                        service, on stderr
   --timeout SECONDS     stop the run after SECONDS (the verdict is then "stopped")
   --save-ini            write quarzel.ini back at the end, as the desktop station
                         does (history, working folder, last serial number)

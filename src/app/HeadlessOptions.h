@@ -10,6 +10,8 @@ struct HeadlessOptions {
     std::string iniPath = "quarzel.ini";
     std::string csvPath;
     std::string junitPath;
+    std::string tracePath;  // record the bus: .log (candump), .trc (PEAK 2.1), .asc (Vector)
+    bool verbose = false;   // every frame with its CANopen service on stderr
     std::map<std::string, std::string> answers;
     int timeoutSeconds = 0;  // 0: no limit
     bool saveIni = false;

@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 
 #include "CanChannel.h"
+#include "CanFrameTap.h"
+#include "CanopenDecode.h"
 #include "CNumber.h"
 #include "CanInterfaceKinds.h"
 #include "CommandSet.h"
@@ -45,6 +48,7 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, std::ostream& out, std
     // test file changes the current folder to the test file's.
     options_.csvPath = Absolute(options_.csvPath);
     options_.junitPath = Absolute(options_.junitPath);
+    options_.tracePath = Absolute(options_.tracePath);
     options_.testFile = Absolute(options_.testFile);
     options_.iniPath = Absolute(options_.iniPath);
     SetOperatorPort(&operator_);
@@ -54,6 +58,8 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, std::ostream& out, std
 }
 
 HeadlessSession::~HeadlessSession() {
+    if (verboseObserver_) CanRemoveFrameObserver(verboseObserver_);
+    recorder_.Stop();
     if (search_) InstallSearchHooks(nullptr);
     runner_.reset();
     grid_.SetListener(nullptr);
@@ -106,6 +112,20 @@ bool HeadlessSession::Start() {
     runner_ = std::make_unique<TestRunner>(grid_);
     search_ = std::make_unique<BaudNodeSearch>();
     InstallSearchHooks(search_.get());
+    if (!options_.tracePath.empty()) {
+        std::string error;
+        if (!recorder_.Start(options_.tracePath, error)) return CannotRun(error);
+    }
+    if (options_.verbose)
+        verboseObserver_ = CanAddFrameObserver([this](const tagOPEN_Message& msg, uint64_t) {
+            char line[64];
+            int n = std::snprintf(line, sizeof line, "%c %03X %u ", msg.direction == CAN_DIR_TX ? 'T' : 'R', msg.id,
+                                  msg.dlc);
+            for (uint32_t i = 0; i < (msg.rtr ? 0u : std::min<uint32_t>(msg.dlc, 8)); ++i)
+                n += std::snprintf(line + n, sizeof line - n, "%02X ", msg.data[i]);
+            if (msg.rtr) n += std::snprintf(line + n, sizeof line - n, "R ");
+            err_ << line << " " << DecodeCanopenFrame(msg) << "\n";
+        });
     if (!options_.quiet) out_ << FormatRowText(GridTitles()) << "\n";
     started_ = true;
     if (!runner_->StartTest()) {
@@ -142,6 +162,10 @@ int HeadlessSession::Finish() {
     if (!started_) return EXIT_CANNOT_RUN;
     if (runner_) runner_->StopScriptTimer();
     CanClose();
+    if (verboseObserver_) CanRemoveFrameObserver(verboseObserver_);
+    verboseObserver_ = 0;
+    std::string traceError;
+    if (!recorder_.Stop(&traceError)) err_ << "quarzel-run: " << traceError << "\n";
     const ProtocolGridTable table(grid_);
     if (!options_.csvPath.empty() && !WriteGridCsv(options_.csvPath, ';', table))
         err_ << "quarzel-run: the CSV file \"" << options_.csvPath << "\" could not be written\n";

@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "AppCanSettings.h"
+#include "ChannelRecorder.h"
 #include "HeadlessOperator.h"
 #include "HeadlessOptions.h"
 #include "ProtocolGrid.h"
@@ -51,7 +52,9 @@ private:
     AppCanSettings settings_;
     ProtocolGrid grid_;
     std::unique_ptr<TestRunner> runner_;
-    std::unique_ptr<BaudNodeSearch> search_;  // "BEF_SearchBaud", "BEF_SearchNode"
+    std::unique_ptr<BaudNodeSearch> search_;
+    ChannelRecorder recorder_;   // --trace
+    int verboseObserver_ = 0;    // --verbose  // "BEF_SearchBaud", "BEF_SearchNode"
     std::function<void()> onEnd_;
     bool started_ = false;
     bool ended_ = false;

@@ -1,6 +1,5 @@
 #include "BusTestLogic.h"
 
-#include <charconv>
 #include <cstdio>
 
 #include "CanChannel.h"
@@ -11,14 +10,6 @@
 namespace {
 constexpr const char* kCaption = "Bustest";
 constexpr const char* kNotOpen = "CAN channel is not open";
-
-bool ReadDecimal(const std::string& text, int64_t& value) {
-    const size_t b = text.find_first_not_of(' ');
-    if (b == std::string::npos) return false;
-    const size_t e = text.find_last_not_of(' ') + 1;
-    auto [end, ec] = std::from_chars(text.data() + b, text.data() + e, value);
-    return ec == std::errc() && end == text.data() + e;
-}
 }  // namespace
 
 BusTestLogic::BusTestLogic(OperatorPort& op) : op_(op), timZyklus_(CreateTimer()), timAns_(CreateTimer()) {
@@ -70,12 +61,12 @@ bool BusTestLogic::CheckAndSet() {
         return false;
     }
     int64_t cycle = 0;
-    if (!ReadDecimal(controls.cycTime, cycle) || cycle < 5 || cycle > 0x7FFFFFFF) {
+    if (!ParseDecimalField(controls.cycTime, cycle) || cycle < 5 || cycle > 0x7FFFFFFF) {
         op_.ShowMessage("wrong timer time", "Cycle time");
         return false;
     }
     int64_t answer = 0;
-    if (!ReadDecimal(controls.ansTime, answer) || answer < 5 || answer > cycle) {
+    if (!ParseDecimalField(controls.ansTime, answer) || answer < 5 || answer > cycle) {
         op_.ShowMessage("wrong timer time", "Receive message");
         return false;
     }

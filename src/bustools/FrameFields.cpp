@@ -1,5 +1,6 @@
 #include "FrameFields.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "TextLines.h"
@@ -31,6 +32,14 @@ bool ParseHexField(const std::string& text, uint32_t& value) {
     if (v > 0xFFFFFFFFull) return false;
     value = static_cast<uint32_t>(v);
     return true;
+}
+
+bool ParseDecimalField(const std::string& text, int64_t& value) {
+    const size_t b = text.find_first_not_of(' ');
+    if (b == std::string::npos) return false;
+    const size_t e = text.find_last_not_of(' ') + 1;
+    auto [end, ec] = std::from_chars(text.data() + b, text.data() + e, value);
+    return ec == std::errc() && end == text.data() + e;
 }
 
 std::optional<std::string> BuildFrameFromFields(const FrameFieldTexts& fields, tagOPEN_Message& msg) {

@@ -35,6 +35,8 @@ std::optional<std::string> BuildExpectedFromFields(const FrameFieldTexts& fields
 
 // A hexadecimal field: at least one hex digit and nothing else (blanks around allowed).
 bool ParseHexField(const std::string& text, uint32_t& value);
+// A decimal field (times in ms): a number and nothing else (blanks around allowed).
+bool ParseDecimalField(const std::string& text, int64_t& value);
 
 // "%2s,%2s,..." of the ten fields (a field longer than two characters is kept whole).
 std::string FieldsToConfig(const FrameFieldTexts& fields);

@@ -15,22 +15,8 @@
 #include "BusToolsLanguage.h"
 #include "LanguageRows.h"
 #include "NamedTimer.h"
+#include "WidgetNames.h"
 #include "TraceListModel.h"
-
-namespace {
-template <typename W, typename... Args>
-W* Named(const char* name, Args&&... args) {
-    auto* w = new W(std::forward<Args>(args)...);
-    w->setObjectName(name);
-    return w;
-}
-
-QLineEdit* HexEdit(const char* name, QWidget* parent, int width) {
-    auto* e = Named<QLineEdit>(name, parent);
-    e->setMaximumWidth(width);
-    return e;
-}
-}  // namespace
 
 TFormTrace::TFormTrace(OperatorPort& op, QWidget* parent) : QDialog(parent), logic_(std::make_unique<TraceLogic>(op)) {
     setObjectName("TFormTrace");
@@ -62,12 +48,12 @@ TFormTrace::TFormTrace(OperatorPort& op, QWidget* parent) : QDialog(parent), log
     btnRecord_->setCheckable(true);
     btnRecord_->setToolTip("Record every frame of the bus to a .log (candump), .trc (PEAK) or .asc (Vector) file");
     auto* btnLoadTrace = Named<QPushButton>("btnLoadTrace", "Laden...", this);
-    edId_ = HexEdit("edId", this, 50);
-    edDLC_ = HexEdit("edDLC", this, 30);
-    for (int i = 0; i < 8; ++i) edB_[i] = HexEdit(("edB" + std::to_string(i)).c_str(), this, 30);
+    edId_ = NamedEdit("edId", this, 50);
+    edDLC_ = NamedEdit("edDLC", this, 30);
+    for (int i = 0; i < 8; ++i) edB_[i] = NamedEdit(("edB" + std::to_string(i)).c_str(), this, 30);
     cbRemote_ = Named<QCheckBox>("cbRemote", "Remote", this);
     cbCyc_ = Named<QCheckBox>("cbCyc", "zyklisch", this);
-    edCycTim_ = HexEdit("edCycTim", this, 60);
+    edCycTim_ = NamedEdit("edCycTim", this, 60);
     cbFixPos_ = Named<QCheckBox>("cbFixPos", "feste Nachrichtenposition", this);
     cbDeltaTime_ = Named<QCheckBox>("cbDeltaTime", "Relativer Zeitstempel", this);
     stbStatus_ = Named<QStatusBar>("stbStatus", this);

@@ -20,21 +20,9 @@
 #include "BusToolsLanguage.h"
 #include "LanguageRows.h"
 #include "NamedTimer.h"
+#include "WidgetNames.h"
 
 namespace {
-template <typename W, typename... Args>
-W* Named(const std::string& name, Args&&... args) {
-    auto* w = new W(std::forward<Args>(args)...);
-    w->setObjectName(QString::fromStdString(name));
-    return w;
-}
-
-QLineEdit* Edit(const std::string& name, QWidget* parent, int width) {
-    auto* e = Named<QLineEdit>(name, parent);
-    e->setMaximumWidth(width);
-    return e;
-}
-
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const char* const kColumnHeads[14] = {"Nr", "ID", "DLC", "RTR", "D0", "D1", "D2", "D3",
@@ -74,9 +62,9 @@ void SetCell(QTableWidget* g, int r, int c, const std::string& text) {
 TformBusTest::FrameEdits TformBusTest::MakeFrameEdits(const char* suffix) {
     FrameEdits f;
     const std::string s = suffix;
-    f.id = Edit("edId" + s, this, 50);
-    f.dlc = Edit("edDLC" + s, this, 30);
-    for (int i = 0; i < 8; ++i) f.bytes[i] = Edit("edB" + std::to_string(i) + s, this, 30);
+    f.id = NamedEdit("edId" + s, this, 50);
+    f.dlc = NamedEdit("edDLC" + s, this, 30);
+    for (int i = 0; i < 8; ++i) f.bytes[i] = NamedEdit("edB" + std::to_string(i) + s, this, 30);
     f.remote = Named<QCheckBox>("cbRemote" + s, "Remote", this);
     return f;
 }
@@ -112,9 +100,9 @@ TformBusTest::TformBusTest(OperatorPort& op, QWidget* parent)
         return box;
     };
 
-    edCycTim_ = Edit("edCycTim", this, 60);
-    edAnsTim_ = Edit("edAnsTim", this, 60);
-    edZyklen_ = Edit("edZyklen", this, 90);
+    edCycTim_ = NamedEdit("edCycTim", this, 60);
+    edAnsTim_ = NamedEdit("edAnsTim", this, 60);
+    edZyklen_ = NamedEdit("edZyklen", this, 90);
     edZyklen_->setReadOnly(true);
     auto* btnStart = Named<QPushButton>("btnStart", "Start", this);
     auto* btnWeiter = Named<QPushButton>("btnWeiter", "Weiter", this);
@@ -140,10 +128,10 @@ TformBusTest::TformBusTest(OperatorPort& op, QWidget* parent)
     mono.setStyleHint(QFont::TypeWriter);
     memo_->setFont(mono);
 
-    edNodeId_ = Edit("edNodeId", this, 60);
-    edTGNumMsg_ = Edit("edTGNumMsg", this, 60);
-    edTGNumMsgRec_ = Edit("edTGNumMsgRec", this, 60);
-    edTGDelay_ = Edit("edTGDelay", this, 70);
+    edNodeId_ = NamedEdit("edNodeId", this, 60);
+    edTGNumMsg_ = NamedEdit("edTGNumMsg", this, 60);
+    edTGNumMsgRec_ = NamedEdit("edTGNumMsgRec", this, 60);
+    edTGDelay_ = NamedEdit("edTGDelay", this, 70);
     auto* rgTGMode = Named<QGroupBox>("rgTGMode", "Betriebsart", this);
     auto* modeLayout = new QVBoxLayout(rgTGMode);
     const char* modeNames[3] = {"Zyklisch", "Trigger einzel", "Trigger zyklisch"};

@@ -1,6 +1,5 @@
 #include "TraceLogic.h"
 
-#include <charconv>
 
 #include "CanChannel.h"
 #include "CanopenDecode.h"
@@ -15,14 +14,6 @@ constexpr const char* kActive = "TRACE active";
 constexpr const char* kStopped = "TRACE stopped";
 constexpr const char* kSendCaption = "SEND";
 
-// A decimal number and nothing else (blanks around allowed).
-bool ReadDecimal(const std::string& text, int64_t& value) {
-    const size_t b = text.find_first_not_of(' ');
-    if (b == std::string::npos) return false;
-    const size_t e = text.find_last_not_of(' ') + 1;
-    auto [end, ec] = std::from_chars(text.data() + b, text.data() + e, value);
-    return ec == std::errc() && end == text.data() + e;
-}
 }  // namespace
 
 TraceLogic::TraceLogic(OperatorPort& op)
@@ -82,7 +73,7 @@ bool TraceLogic::BuildSendFrame() {
 
 bool TraceLogic::CheckCycleAndBuild() {
     int64_t period = 0;
-    if (!ReadDecimal(controls.cycTime, period) || period < 5 || period > 0x7FFFFFFF) {
+    if (!ParseDecimalField(controls.cycTime, period) || period < 5 || period > 0x7FFFFFFF) {
         op_.ShowMessage("wrong timer time", kSendCaption);
         return false;
     }

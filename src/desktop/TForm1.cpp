@@ -118,8 +118,15 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
     trace_ = new TFormTrace(*operator_, this);
     busTest_ = new TformBusTest(*operator_, this);
     trace_->Logic().SetChannelShared([this] { return station_->Runner().TimerActive() || busTest_->Logic().Running(); });
-    RegisterStationAction("mnuTrace", [this] { trace_->Present(); });
-    RegisterStationAction("mnuBusTest", [this] { busTest_->Present(); });
+    // An entry another part registered first keeps its handler (as node control does).
+    if (!FindStationAction("mnuTrace")) {
+        RegisterStationAction("mnuTrace", [this] { trace_->Present(); });
+        busToolActions_.push_back("mnuTrace");
+    }
+    if (!FindStationAction("mnuBusTest")) {
+        RegisterStationAction("mnuBusTest", [this] { busTest_->Present(); });
+        busToolActions_.push_back("mnuBusTest");
+    }
 
     SetOperatorPort(operator_.get());
     SetStationView(this);
@@ -132,8 +139,7 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
 TForm1::~TForm1() {
     InstallSearchHooks(nullptr);
     UnregisterNodeControlActions();
-    RegisterStationAction("mnuTrace", nullptr);
-    RegisterStationAction("mnuBusTest", nullptr);
+    for (const std::string& name : busToolActions_) RegisterStationAction(name, nullptr);
     nodeControl_.reset();
     SetNodeParameterListener(nullptr);
     SetInteractionPresenter(nullptr);

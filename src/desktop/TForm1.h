@@ -100,6 +100,7 @@ private:
     TformBaudSearch* baudSearch_ = nullptr;
     class TFormTrace* trace_ = nullptr;
     class TformBusTest* busTest_ = nullptr;
+    std::vector<std::string> busToolActions_;  // the entries this window registered
     std::unique_ptr<NodeControl> nodeControl_;
     std::unique_ptr<TimerPort> scrollTimer_;
     int pendingScrollRow_ = -1;
