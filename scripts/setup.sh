@@ -10,7 +10,9 @@ PACKAGES=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
           xvfb xauth
           # trace files checked against independent readers (log2asc, python-can)
-          can-utils python3-can)
+          can-utils python3-can
+          # result archive: Qt SQL drivers, and the PostgreSQL server its tests start
+          libqt6sql6-sqlite libqt6sql6-psql postgresql)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
