@@ -17,6 +17,7 @@
 #include <set>
 
 #include "BefCommands.h"
+#include "BenchPanel.h"
 #include "CanChannel.h"
 #include "Configuration.h"
 #include "DesktopOperator.h"
@@ -166,6 +167,7 @@ void TForm1::BuildControls() {
     testLayout->addWidget(label8);
     testLayout->addLayout(runButtons);
     testLayout->addWidget(labStatus_);
+    testLayout->addWidget(new BenchPanel(test));
     testLayout->addStretch();
 
     // Node parameters.
