@@ -3,7 +3,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
-#include "MainWindowTexts.h"
+#include "LabelColor.h"
 
 namespace {
 QLabel* Field(QWidget* parent, const char* name) {
@@ -41,12 +41,7 @@ BenchPanel::~BenchPanel() {
 
 void BenchPanel::ShowSupplyCurrent(const std::string& milliAmps, StatusColor color) {
     labCurrent_->setText(QString::fromStdString(milliAmps));
-    const Rgb rgb = StatusColorRgb(color);
-    QPalette p = labCurrent_->palette();
-    p.setColor(QPalette::Window, QColor(rgb.r, rgb.g, rgb.b));
-    p.setColor(QPalette::WindowText, Qt::black);
-    labCurrent_->setPalette(p);
-    labCurrent_->setAutoFillBackground(true);
+    PaintLabel(labCurrent_, color);
 }
 
 void BenchPanel::ResetSupplyCurrent() {

@@ -52,7 +52,7 @@ void AutomaticRun::Prepare(const std::string& testFile, const std::optional<std:
         if (!number) return Fail("Error. The serial number '" + *serialNumber + "' is not valid.");
     }
     if (!QFileInfo(Local(testFile)).isFile()) return Fail(FileNotFound(testFile));
-    if (!OpenTestFile(testFile, false)) return Fail("Error. The file '" + testFile + "' could not be loaded.");
+    if (!OpenTestFile(testFile, false, false)) return Fail("Error. The file '" + testFile + "' could not be loaded.");
     SetCycleCountMode(true);
     // The device at hand, not the test file's example number.
     if (number) ScriptVariables().Set("SerialNr", *number);

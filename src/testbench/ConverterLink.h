@@ -14,10 +14,12 @@ class QSerialPort;
 class ConverterLink {
 public:
     // How long an answer may take. A request returns as soon as its answer is complete (ends
-    // with CR), so these bound only the wait for a converter that is late or silent.
+    // with CR), so these bound only the wait for a converter that is late or silent. The
+    // converter answers within 75 ms (150 ms for a measurement); the bounds leave room for a
+    // USB adapter's latency and a busy machine.
     struct Timing {
-        int answerMs = 75;
-        int measurementMs = 150;
+        int answerMs = 500;
+        int measurementMs = 1000;
     };
 
     ConverterLink();

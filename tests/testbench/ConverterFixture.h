@@ -5,17 +5,18 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <string>
 
 #include "ConverterLink.h"
 #include "PtyConverter.h"
 
+// A widget application (offscreen in the tests), so the bench panel can be tested beside the rest.
 inline void EnsureCoreApplication() {
     static int argc = 1;
     static char name[] = "test_testbench";
     static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+    if (!QCoreApplication::instance()) new QApplication(argc, argv);
 }
 
 // quarzel.ini text naming the converter's port.
