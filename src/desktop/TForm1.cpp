@@ -25,6 +25,7 @@
 #include "InteractiveInput.h"
 #include "LabelColor.h"
 #include "LanguageRows.h"
+#include "MainLanguageTables.h"
 #include "MainMenu.h"
 #include "NodeControl.h"
 #include "NamedTimer.h"
