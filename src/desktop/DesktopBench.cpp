@@ -39,6 +39,12 @@ void DesktopBench::Calibrated() {
     if (onCalibration_) onCalibration_(*session_.Calibration());
 }
 
+int DesktopBench::ExitCode(int windowCode) {
+    if (!automatic_) return windowCode;
+    if (!automatic_->Finished()) automatic_->Abort(kAborted);
+    return exitCode_.value_or(1);
+}
+
 void DesktopBench::BeginAutomatic() {
     if (automatic_) automatic_->Begin();
 }

@@ -24,8 +24,10 @@ public:
     bool AutomaticRequested() const { return automatic_ != nullptr; }
     // Starts the automatic run once the window is up.
     void BeginAutomatic();
-    // The exit code of a finished automatic run.
-    std::optional<int> AutomaticExitCode() const { return exitCode_; }
+    // The program's exit code once the event loop has ended: an automatic run's own; a run the
+    // window was closed on is aborted (1, "Error.txt"). Without an automatic run `windowCode`.
+    int ExitCode(int windowCode);
+    static constexpr const char* kAborted = "automatic run aborted";
 
     BenchSession& Session() { return session_; }
 

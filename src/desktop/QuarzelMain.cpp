@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
             form.show();
         if (bench.AutomaticRequested()) QTimer::singleShot(0, &form, [&bench] { bench.BeginAutomatic(); });
         app.exec();
-        code = bench.AutomaticExitCode().value_or(form.ExitCode());
+        code = bench.ExitCode(form.ExitCode());
     }
     SetTimerFactory(nullptr);
     return code;

@@ -29,6 +29,9 @@ public:
     // it until it has completed (or kTimeLimitMs has passed).
     void Begin();
     bool Finished() const { return finished_; }
+    // Ends a run that cannot go on (the window was closed): bench off, "Error.txt" with the
+    // failure found so far or else `reason`, exit code 1.
+    void Abort(const std::string& reason) { Finish(1, failure_.value_or(reason)); }
 
     static constexpr int kPollMs = 100;
     static constexpr uint64_t kTimeLimitMs = 15 * 60 * 1000;

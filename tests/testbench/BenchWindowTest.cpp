@@ -7,7 +7,9 @@
 #include <QLabel>
 #include <QTemporaryDir>
 
+#include "BefTestSupport.h"
 #include "BenchPanel.h"
+#include "Configuration.h"
 #include "ConverterFixture.h"
 #include "DesktopBench.h"
 #include "DesktopStation.h"
@@ -65,5 +67,26 @@ TEST_F(DesktopBenchHooks, CalibrationFileAtStartAndConverterAtShutdown) {
     }
     // The hooks leave with the bench.
     EXPECT_FALSE(DesktopHooks().readCalibrationFile);
+
+    // An automatic run the window was closed on is not a pass.
+    {
+        QFile test("kontup.tst");
+        ASSERT_TRUE(test.open(QIODevice::WriteOnly));
+        for (char c : BefHeader() + Step("B:Marke,Name:Start")) test.write(c == '\n' ? "\r\n" : std::string(1, c).c_str());
+        test.close();
+        AppConfiguration().SetValue("[ABGLEICH_INI_DATEI]", "");
+        DesktopBench bench(nullptr);
+        DesktopOptions options;
+        options.testFile = "kontup.tst";
+        options.automaticMode = true;
+        DesktopHooks().startAutomaticMode(options);
+        EXPECT_TRUE(bench.AutomaticRequested());
+        EXPECT_EQ(bench.ExitCode(0), 1);
+        QFile error(dir.path() + "/Error.txt");
+        ASSERT_TRUE(error.open(QIODevice::ReadOnly));
+        EXPECT_EQ(error.readAll().toStdString(), DesktopBench::kAborted);
+    }
+    DesktopBench without(nullptr);
+    EXPECT_EQ(without.ExitCode(3), 3);
     QDir::setCurrent(start);
 }
