@@ -202,7 +202,7 @@ bool LoadTestFile(const std::string& path, bool showErrors) {
     return true;
 }
 
-bool OpenTestFile(const std::string& pathIn, bool showErrors, bool showNotice) {
+bool OpenTestFile(const std::string& pathIn, bool showErrors) {
     if (pathIn.empty()) return false;
     const QFileInfo info(ToQ(pathIn));
     const std::string path = info.absoluteFilePath().toLocal8Bit().toStdString();
@@ -211,7 +211,7 @@ bool OpenTestFile(const std::string& pathIn, bool showErrors, bool showNotice) {
     Configuration& config = AppConfiguration();
     config.SetValue("[ARBEITSVERZEICHNIS]", folder);
     FreeTestFile();
-    if (showNotice) ShowNotice(path);
+    ShowNotice(path);
     StationView& view = CurrentStationView();
     if (!LoadTestFile(path, showErrors)) {
         view.ShowStatusBar("no test file loaded");

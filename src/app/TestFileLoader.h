@@ -12,9 +12,8 @@
 
 // The entry of the file menu, the history entries and the automatic mode: changes to the
 // file's folder (the next file dialog opens there), shows the notice text, loads the file and
-// on success updates the status label, status bar and test-file history. An unattended run
-// passes `showNotice` false: nobody is there to close the notice.
-bool OpenTestFile(const std::string& path, bool showErrors, bool showNotice = true);
+// on success updates the status label, status bar and test-file history.
+bool OpenTestFile(const std::string& path, bool showErrors);
 // Reads and parses one file into the loaded test (the previous one is released first).
 // Messages ("Loading test file") only when `showErrors`.
 bool LoadTestFile(const std::string& path, bool showErrors);

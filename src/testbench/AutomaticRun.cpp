@@ -21,6 +21,37 @@ constexpr const char* kErrorFileName = "Error.txt";
 QString Local(const std::string& path) { return QString::fromLocal8Bit(NativePath(path).c_str()); }
 
 std::string FileNotFound(const std::string& name) { return "Error. The file '" + name + "' was not found."; }
+
+// The operator while an unattended run loads its test: a notice would wait for somebody to close
+// it (the continuity log "kontup.txt" beside "kontup.tst" reads as its notice), so none is shown.
+class UnattendedOperator final : public OperatorPort {
+public:
+    UnattendedOperator() : inner_(CurrentOperator()) { SetOperatorPort(this); }
+    ~UnattendedOperator() override { SetOperatorPort(&inner_); }
+    void ShowMessage(const std::string& text, const std::string& title) override { inner_.ShowMessage(text, title); }
+    bool AskYesNo(const std::string& text, const std::string& title) override { return inner_.AskYesNo(text, title); }
+    std::optional<std::string> AskValue(const std::string& prompt, const std::string& title,
+                                        const std::string& initial) override {
+        return inner_.AskValue(prompt, title, initial);
+    }
+    void ShowNotice(const std::string&, const std::string&) override {}
+    std::optional<std::string> ChooseOpenFile(const std::string& title, const std::string& filter,
+                                              const std::string& startPath) override {
+        return inner_.ChooseOpenFile(title, filter, startPath);
+    }
+    std::optional<std::string> ChooseSaveFile(const std::string& title, const std::string& filter,
+                                              const std::string& startPath) override {
+        return inner_.ChooseSaveFile(title, filter, startPath);
+    }
+
+private:
+    OperatorPort& inner_;
+};
+
+bool LoadUnattended(const std::string& path) {
+    UnattendedOperator unattended;
+    return OpenTestFile(path, false);
+}
 }  // namespace
 
 std::optional<uint32_t> ParseSerialNumber(const std::string& text) {
@@ -52,7 +83,7 @@ void AutomaticRun::Prepare(const std::string& testFile, const std::optional<std:
         if (!number) return Fail("Error. The serial number '" + *serialNumber + "' is not valid.");
     }
     if (!QFileInfo(Local(testFile)).isFile()) return Fail(FileNotFound(testFile));
-    if (!OpenTestFile(testFile, false, false)) return Fail("Error. The file '" + testFile + "' could not be loaded.");
+    if (!LoadUnattended(testFile)) return Fail("Error. The file '" + testFile + "' could not be loaded.");
     SetCycleCountMode(true);
     // The device at hand, not the test file's example number.
     if (number) ScriptVariables().Set("SerialNr", *number);
