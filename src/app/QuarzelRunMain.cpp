@@ -13,6 +13,9 @@
 #if defined(QUARZEL_HAVE_SIM)
 #include "SimulatorKinds.h"
 #endif
+#if defined(QUARZEL_HAVE_RESULTS)
+#include "StationArchive.h"
+#endif
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -38,6 +41,11 @@ int main(int argc, char** argv) {
     SetTimerFactory([] { return std::make_unique<PreciseTimer>(); });
 
     int code = EXIT_CANNOT_RUN;
+#if defined(QUARZEL_HAVE_RESULTS)
+    // Every run this program makes goes into the result archive.
+    StationArchive archive([](const std::string& text) { std::cerr << "quarzel-run: " << text << std::endl; });
+    SetRunArchive(&archive);
+#endif
     {
         HeadlessSession session(options, std::cout, std::cerr);
         session.SetEndCallback([&app] { QTimer::singleShot(0, &app, &QCoreApplication::quit); });
@@ -48,6 +56,7 @@ int main(int argc, char** argv) {
         }
         code = session.Finish();
     }
+    SetRunArchive(nullptr);
     SetTimerFactory(nullptr);
     return code;
 }
