@@ -68,6 +68,7 @@ TEST(Programs, DesktopAutomaticModeEndsWithExitCodeAndErrorFile) {
     Write(folder + "/quarzel.ini", ini);
     Write(folder + "/abgleich.txt", "Supply voltage: 12.0\r\nSupply current: 100\r\nMotor_speed_[RPM]: 600\r\n");
     QFile::copy(QUARZEL_EXAMPLES_DIR "/encoder-production.tst", folder + "/kontup.tst");
+    QFile::copy(QUARZEL_EXAMPLES_DIR "/Memory.dat", folder + "/Memory.dat");  // named by the test file
 
     struct Case {
         QStringList args;
