@@ -124,6 +124,11 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     TempDir dir;
     StoreRate("SQLite", dir.File("rate.sqlite"));
+    if (argc > 1) {  // "quick": the store rates only
+        PostgresServer pg;
+        if (pg.Ready()) StoreRate("PostgreSQL", pg.ConnectionString());
+        return 0;
+    }
     RowOverhead();
     HistoryQuery("SQLite", dir.File("history.sqlite"), 1'000'000);
     PostgresServer pg;
