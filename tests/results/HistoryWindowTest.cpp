@@ -17,17 +17,21 @@
 #include "TformResultHistory.h"
 
 namespace {
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
+// An application for one test, gone before the program's statics are.
+class TestApp {
+public:
+    TestApp() : app_(argc_, argv_) {}
+
+private:
+    int argc_ = 1;
+    char name_[5] = "test";
+    char* argv_[2] = {name_, nullptr};
+    QApplication app_;
+};
 }  // namespace
 
 TEST(HistoryWindowTest, ShowsTheRunsOfASerialNumberAndTheRowsOfTheChosenRun) {
-    App();
+    TestApp app;
     TempDir dir;
     ArchiveTarget target;
     target.localPath = dir.File("log/quarzel-results.sqlite");
@@ -72,7 +76,7 @@ TEST(HistoryWindowTest, ShowsTheRunsOfASerialNumberAndTheRowsOfTheChosenRun) {
 }
 
 TEST(HistoryWindowTest, TheDesktopArchiveSendsRunsFromItsWorker) {
-    App();
+    TestApp app;
     static PostgresServer server;
     if (!server.Available()) GTEST_SKIP() << "PostgreSQL binaries not installed (scripts/setup.sh installs them)";
     ASSERT_TRUE(server.Ready()) << server.Log();
