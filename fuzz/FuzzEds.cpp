@@ -12,8 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> lines = SplitLines(text);
     const EdsLoadResult r = LoadObjects(lines);
     for (const ObjectEntry& e : r.entries) {
-        // Every entry respects the table's limits.
-        if (e.name.size() > kEntryNameChars || e.accessType.size() > kEntryAccessChars) __builtin_trap();
+        // Every entry respects the table's limits (names count characters, kept as UTF-8).
+        size_t nameChars = 0;
+        for (char c : e.name) nameChars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        if (nameChars > kEntryNameChars || e.accessType.size() > kEntryAccessChars) __builtin_trap();
         if (e.header != (e.subindex == kHeaderSubindex)) __builtin_trap();
         if (e.sourceLine < 1 || static_cast<size_t>(e.sourceLine) > lines.size()) __builtin_trap();
         uint32_t value = 0;

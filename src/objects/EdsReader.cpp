@@ -47,15 +47,21 @@ std::string ValueText(std::string_view rest) {
     return out;
 }
 
+// The value of a digit of `base`; -1 for any other character.
+int Digit(char c, int base) {
+    int d = -1;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    return d < base ? d : -1;
+}
+
 std::optional<uint32_t> HexNumber(std::string_view text) {
     if (text.empty() || text.size() > 8) return std::nullopt;
     uint32_t v = 0;
     for (char c : text) {
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return std::nullopt;
+        const int d = Digit(c, 16);
+        if (d < 0) return std::nullopt;
         v = v * 16 + static_cast<uint32_t>(d);
     }
     return v;
@@ -170,6 +176,8 @@ void Reader::Index() {
                     SubSection s{line, std::nullopt};
                     if (close != std::string_view::npos) {
                         s.sub = HexNumber(std::string_view(lower).substr(sub + 3));
+                        // Sub-indices are 8-bit; 0xFFFF would pass for a header entry.
+                        if (s.sub && *s.sub > 0xFF) s.sub.reset();
                         if (!s.sub) Warn(line, "sub-index not readable in " + std::string(t));
                     }
                     subs_[*index].push_back(s);
@@ -417,12 +425,8 @@ bool ReadTerm(std::string_view term, uint32_t nodeId, uint64_t& value) {
     if (term.empty()) return false;
     uint64_t v = 0;
     for (char c : term) {
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return false;
-        if (d >= base) return false;
+        const int d = Digit(c, base);
+        if (d < 0) return false;
         v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
         if (v > 0xFFFFFFFFull) return false;
     }

@@ -26,7 +26,7 @@ struct ObjectEntry {
     // The DataType number when loaded; the byte length of the value after each read.
     int32_t length = 0;
     bool header = false;
-    std::string name;        // ParameterName, blanks dropped, UTF-8, at most 255 bytes
+    std::string name;        // ParameterName, blanks dropped, at most 255 characters (as UTF-8)
     std::string accessType;  // AccessType ("ro", "rw", "const", ...), at most 6 characters
     uint32_t value = 0;      // last value read or written
     std::string valueText;   // text of a segmented read, or an error marker; at most 79 bytes

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "EdsReader.h"
 #include "TextLines.h"
 
@@ -235,6 +237,8 @@ TEST(EdsReader, FailuresNameTheLine) {
          "Eintrag nicht gefunden \n - [1018sub4] -", "LoadObjects", 16, 6},
         {"sub-index section without ]", Replace(kBase, "[1018sub2]", "[1018sub2"),
          "Fehler in der EDS Datei \n - [1018sub - \n - [1018sub2 -", "LoadObjects", 33, 4},
+        {"sub-index above 0xFF", Replace(kBase, "[1018sub4]", "[1018subFFFF]"),
+         "Eintrag nicht gefunden \n - [1018subFFFF] -", "LoadObjects", 43, 6},
         {"fewer list lines than announced", Replace(kBase, "SupportedObjects=2", "SupportedObjects=3"),
          "Eintrag nicht gefunden \n - 3= -", "LoadObjects", 4, 7},
     };
@@ -293,4 +297,43 @@ TEST(EdsReader, EvaluatesIntegersWithNodeId) {
             EXPECT_EQ(v, c.value);
         }
     }
+}
+
+// Files of three device kinds written in other styles: an I/O module (CompactSubObj, names
+// section, Windows-1252 units, blanks around "="), a drive's DCF (upper case, "[1A00Sub1]",
+// ParameterValue), an inclinometer (lists behind the objects, LF line ends, a sub-index gap).
+TEST(EdsReader, DeviceFilesOfThreeKinds) {
+    const struct {
+        const char* file;
+        size_t entries;
+    } files[] = {{"io-module-cia401.eds", 46}, {"servo-drive-cia402.dcf", 40}, {"inclinometer-cia410.eds", 16}};
+    std::map<std::string, EdsLoadResult> loaded;
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.file);
+        const EdsLoadResult r = LoadEdsFile(std::string(QUARZEL_EXAMPLES_DIR) + "/eds/" + f.file);
+        EXPECT_TRUE(r.ok) << r.error;
+        EXPECT_TRUE(r.warnings.empty()) << EdsWarningText(r, f.file);
+        EXPECT_EQ(r.entries.size(), f.entries);
+        EXPECT_EQ(r.capacity, f.entries);
+        loaded[f.file] = r;
+    }
+    auto find = [&](const char* file, uint32_t index, uint32_t sub) -> const ObjectEntry& {
+        for (const ObjectEntry& e : loaded[file].entries)
+            if (e.index == index && e.subindex == sub) return e;
+        static const ObjectEntry none;
+        ADD_FAILURE() << file << " " << std::hex << index << " sub " << sub;
+        return none;
+    };
+    EXPECT_EQ(find("io-module-cia401.eds", 0x6401, 3).name, "AI34\xC2\xB7" "20mA");
+    EXPECT_EQ(find("io-module-cia401.eds", 0x6401, 4).name, "AI4Pt100\xC2\xB0" "C");
+    EXPECT_EQ(find("io-module-cia401.eds", 0x6421, 2).defaultValue, "0x07");
+    EXPECT_EQ(find("io-module-cia401.eds", 0x6200, 1).accessType, "rww");
+    EXPECT_EQ(find("servo-drive-cia402.dcf", 0x100C, 0).defaultValue, "100");
+    EXPECT_EQ(find("servo-drive-cia402.dcf", 0x1A00, 2).defaultValue, "0x60640020");
+    EXPECT_EQ(find("servo-drive-cia402.dcf", 0x607D, 1).defaultValue, "-100000");
+    EXPECT_EQ(find("inclinometer-cia410.eds", 0x1008, 0).defaultValue, "INC-2A dual axis");
+    EXPECT_EQ(find("inclinometer-cia410.eds", 0x1800, 5).length, 6);
+    uint32_t cob = 0;
+    EXPECT_TRUE(EvaluateEdsInteger(find("inclinometer-cia410.eds", 0x1800, 1).defaultValue, 3, cob));
+    EXPECT_EQ(cob, 0x183u);
 }
