@@ -38,6 +38,7 @@
 #include "TformHelp.h"
 #include "TformInterAct.h"
 #include "TformLoadParam.h"
+#include "CurrentOperatorPort.h"
 #include "ObjectsLanguageTables.h"
 #include "TformCanParMem.h"
 #include "TformObjects.h"
@@ -108,8 +109,9 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
     baudSearch_ = new TformBaudSearch(this);
     operator_ = std::make_unique<DesktopOperator>(this, *edit_, *serNrShow_);
     RegisterObjectsLanguageTables();
-    objects_ = new TformObjects(*operator_, this);
-    parMem_ = new TformCanParMem(*operator_, this);
+    static CurrentOperatorPort toolOperator;  // the station's port, or a test's
+    objects_ = new TformObjects(toolOperator, this);
+    parMem_ = new TformCanParMem(toolOperator, this);
     RegisterStationAction("mnuObjects", [this] { objects_->Present(); });
     RegisterStationAction("mnuParMem", [this] { parMem_->Present(); });
 

@@ -273,6 +273,8 @@ void Reader::FillEntry(ObjectEntry& e, const Section& s) {
     e.sourceLine = s.line + 1;
 }
 
+// Objects are looked up anywhere in the file when none follows their list, so the sub-entries
+// of every section count, wherever it stands.
 size_t Reader::CapacityFrom(int line) const {
     size_t total = 0;
     for (const Section& s : sections_) {
@@ -403,7 +405,7 @@ EdsLoadResult Reader::Run() {
     const Section* manufacturer = FindSection("manufacturerobjects", mandatory->line);
     const uint32_t counts[3] = {Count(mandatory, "supportedobjects"), Count(optional, "supportedobjects"),
                                 Count(manufacturer, "supportedobjects")};
-    result_.capacity = static_cast<size_t>(counts[0]) + counts[1] + counts[2] + CapacityFrom(mandatory->line);
+    result_.capacity = static_cast<size_t>(counts[0]) + counts[1] + counts[2] + CapacityFrom(0);
     result_.entries.reserve(std::min(result_.capacity, lines_.size() + 16));
     if (LoadList(mandatory, counts[0]) && LoadList(optional, counts[1])) LoadList(manufacturer, counts[2]);
     return std::move(result_);

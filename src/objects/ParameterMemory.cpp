@@ -14,11 +14,10 @@ ParameterMemoryOperation& ClearOperation() {
     return op;
 }
 
+// The reason and, for a file that was read, where in it.
 std::string ProblemText(const MemoryMapResult& r, const std::string& file) {
-    std::string text = r.error.text;
-    if (!file.empty()) text += "\n" + file;
-    if (r.error.line > 0) text += (file.empty() ? "\nline " : ", line ") + std::to_string(r.error.line);
-    return text;
+    if (r.error.line <= 0 && r.error.text.find(file) != std::string::npos) return r.error.text;
+    return r.error.text + "\n" + file + (r.error.line > 0 ? ", line " + std::to_string(r.error.line) : "");
 }
 }  // namespace
 

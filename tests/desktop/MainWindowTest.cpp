@@ -140,8 +140,8 @@ TEST_F(MainWindowTest, ObjectToolWindowsOpenFromTheirMenuEntries) {
     auto* memory = form->findChild<QWidget*>("TformCanParMem");
     ASSERT_TRUE(memory);
     EXPECT_TRUE(memory->isVisible());
-    // No Memory.dat in the working folder: the window says so.
-    EXPECT_EQ(op.Messages().size(), 1u);
+    // No Memory.dat in the working folder: the window says so (through the station's port).
+    EXPECT_EQ(op.Messages(), std::vector<std::string>{"Load Memory.dat: File not found: Memory.dat"});
 }
 
 TEST_F(MainWindowTest, AnEntryIsEnabledOnceItsPartRegistersIt) {

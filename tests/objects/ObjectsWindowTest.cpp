@@ -96,7 +96,7 @@ TEST(ObjectsWindow, BrowserWindowLoadsUploadsReadsExportsAndCompares) {
 
     // Export: the grid as CSV, the title row first.
     const std::string csv = b.h.Folder() + "/objects.csv";
-    b.op.files.push_back(csv);
+    b.h.Operator().fileAnswers.push_back(csv);  // the grid export asks the station's operator
     Find<QPushButton>(&w, "btnExport")->click();
     QFile file(QString::fromStdString(csv));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
