@@ -16,6 +16,9 @@
 #if defined(QUARZEL_HAVE_OBJECTS)
 #include "HeadlessEdsCompare.h"
 #endif
+#if defined(QUARZEL_HAVE_RESULTS)
+#include "StationArchive.h"
+#endif
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -52,6 +55,11 @@ int main(int argc, char** argv) {
         SetTimerFactory(nullptr);
         return code;
     }
+#if defined(QUARZEL_HAVE_RESULTS)
+    // Every run this program makes goes into the result archive.
+    StationArchive archive([](const std::string& text) { std::cerr << "quarzel-run: " << text << std::endl; });
+    SetRunArchive(&archive);
+#endif
     {
         HeadlessSession session(options, std::cout, std::cerr);
         session.SetEndCallback([&app] { QTimer::singleShot(0, &app, &QCoreApplication::quit); });
@@ -62,6 +70,7 @@ int main(int argc, char** argv) {
         }
         code = session.Finish();
     }
+    SetRunArchive(nullptr);
     SetTimerFactory(nullptr);
     return code;
 }
