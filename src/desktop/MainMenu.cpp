@@ -136,6 +136,7 @@ void BuildMainMenu(QMenuBar* bar) {
     QMenu* tools = Menu(bar, "mnuTools", "&Werkzeuge");
     bar->addMenu(tools);
     Entry(tools, "mnuClearHistory", "Dateihistorie loeschen");
+    Entry(tools, "mnuResultHistory", "Pruefhistorie");
 
     QMenu* help = Menu(bar, "mnuHelp", "&Hilfe");
     bar->addMenu(help);
