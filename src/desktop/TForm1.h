@@ -97,6 +97,8 @@ private:
     TformAbout* about_ = nullptr;
     TformSerNrShow* serNrShow_ = nullptr;
     class TformLoadParam* loadParam_ = nullptr;
+    class TformObjects* objects_ = nullptr;
+    class TformCanParMem* parMem_ = nullptr;
     TformBaudSearch* baudSearch_ = nullptr;
     class TFormTrace* trace_ = nullptr;
     class TformBusTest* busTest_ = nullptr;
