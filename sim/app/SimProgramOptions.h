@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "BootloaderDevice.h"
 #include "EncoderOptions.h"
 
 struct SimProgramOptions {
@@ -18,6 +19,7 @@ struct SimProgramOptions {
     bool storeGiven = false;
     std::vector<EncoderOptions> moreDevices;  // --device OPTIONS
     std::vector<bool> moreStoreGiven;
+    std::vector<SimBootloaderOptions> bootloaders;  // --device bootloader?OPTIONS
 };
 
 // Reads the arguments (without the program name); false with `error` set on a bad one.

@@ -13,6 +13,9 @@
 #if defined(QUARZEL_HAVE_SIM)
 #include "SimulatorKinds.h"
 #endif
+#if defined(QUARZEL_HAVE_PROG)
+#include "HeadlessProgrammer.h"
+#endif
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -39,6 +42,10 @@ int main(int argc, char** argv) {
 
     int code = EXIT_CANNOT_RUN;
     {
+#if defined(QUARZEL_HAVE_PROG)
+        // "BEF_Prog_AtBl" programs without a window; its progress goes to stderr.
+        HeadlessProgrammer programmer(std::cerr);
+#endif
         HeadlessSession session(options, std::cout, std::cerr);
         session.SetEndCallback([&app] { QTimer::singleShot(0, &app, &QCoreApplication::quit); });
         if (session.Start()) {

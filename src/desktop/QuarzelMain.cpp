@@ -9,6 +9,9 @@
 #if defined(QUARZEL_HAVE_SIM)
 #include "SimulatorKinds.h"
 #endif
+#if defined(QUARZEL_HAVE_PROG)
+#include "TformProg.h"
+#endif
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -24,6 +27,10 @@ int main(int argc, char** argv) {
 
     int code = 0;
     {
+#if defined(QUARZEL_HAVE_PROG)
+        // Before the main window, which enables "mnuProgramming" once it has a handler.
+        TformProg programming;
+#endif
         TForm1 form;
         const StartUpResult start = form.StartUp(arguments);
         if (!start.proceed) return 0;

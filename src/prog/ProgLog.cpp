@@ -1,0 +1,3 @@
+#include "ProgLog.h"
+
+Q_LOGGING_CATEGORY(lcProg, "quarzel.prog", QtWarningMsg)
