@@ -12,11 +12,13 @@ public:
     ~HeadlessProgrammer() override;
     ProgrammingControl& Control() { return control_; }
 
+    void RunStarting() override;
     void StatusChanged(const BootloaderStatus& status) override;
 
 private:
     std::ostream& out_;
     ProgrammingControl control_;
-    std::string lastText_;
+    size_t printed_ = 0;  // texts of the run's log written so far
     int lastStep_ = -1;
+    std::string lastError_;
 };

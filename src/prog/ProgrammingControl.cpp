@@ -93,6 +93,7 @@ bool ProgrammingControl::Prepare(bool forProgramming) {
     localText_.clear();
     localCode_ = BOOT_STATUS_BUSY_OR_OK;
     startedOnce_ = true;
+    if (view_) view_->RunStarting();
     return true;
 }
 

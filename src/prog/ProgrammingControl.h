@@ -23,6 +23,8 @@ public:
     virtual void HideWindow() {}
     // The settings changed from outside the window ("BEF_Prog_AtBl", a loaded file).
     virtual void SettingsChanged() {}
+    // A run of the bootloader client is about to start.
+    virtual void RunStarting() {}
     virtual void StatusChanged(const BootloaderStatus& /*status*/) {}
 };
 
