@@ -186,6 +186,31 @@ bool AtmelBootloader::WriteConfig(uint16_t address, uint8_t value, const char* t
     return BootloaderClient(static_cast<uint8_t>(cris_)).WriteByte(address, value);
 }
 
+bool AtmelBootloader::Connect(BootloaderClient& client) {
+    SetText("Connecting");
+    for (int attempt = 0; attempt <= kConnectRetries; ++attempt) {
+        if (attempt > 0) BootloaderPause(kSettleMs);
+        uint8_t version = 0;
+        if (client.SelectNode(true, &version)) {
+            version_ = version;
+            return true;
+        }
+    }
+    Fail("Connection cannot be established");
+    return false;
+}
+
+bool AtmelBootloader::BlankCheck(BootloaderClient& client) {
+    SetText("Blank Check");
+    const auto result = client.BlankCheck(ImageStart(), static_cast<uint32_t>(image_.bytes.size()));
+    if (!result) {
+        Fail("Blank Check");
+        return false;
+    }
+    blankResult_ = *result;
+    return true;
+}
+
 int AtmelBootloader::Step(int state) {
     BootloaderClient client(static_cast<uint8_t>(cris_));
     const bool program = options_.program && !verifyOnly_;
@@ -198,18 +223,8 @@ int AtmelBootloader::Step(int state) {
                 Fail("CAN initialization failed");
                 return 0;
             }
-            SetText("Connecting");
-            for (int attempt = 0; attempt <= kConnectRetries; ++attempt) {
-                if (attempt > 0) BootloaderPause(kSettleMs);
-                uint8_t version = 0;
-                if (client.SelectNode(true, &version)) {
-                    connected_ = true;
-                    version_ = version;
-                    return 3;
-                }
-            }
-            Fail("Connection cannot be established");
-            return 0;
+            connected_ = Connect(client);
+            return connected_ ? 3 : 0;
         }
         case 3: {
             if (!ReadConfig(BL_ADDR_MANUFACTURER, "Read manufacturer", signature_[0]) ||
@@ -260,28 +275,13 @@ int AtmelBootloader::Step(int state) {
                 return 6;
             }
             if (cris_ == 0 && !skip) {
-                SetText("Blank Check");
-                const auto result = client.BlankCheck(ImageStart(), length);
-                if (!result) {
-                    Fail("Blank Check");
-                    return 6;
-                }
-                blankResult_ = *result;
+                if (!BlankCheck(client)) return 6;
                 if (blankResult_ == 1) eraseNeeded_ = true;
                 return 10;
             }
             blankResult_ = 1;
             return 11;
-        case 8: {
-            SetText("Blank Check");
-            const auto result = client.BlankCheck(ImageStart(), length);
-            if (!result) {
-                Fail("Blank Check");
-                return 6;
-            }
-            blankResult_ = *result;
-            return 11;
-        }
+        case 8: return BlankCheck(client) ? 11 : 6;
         case 9: {
             if (programmed_ || verifyOnly_) {
                 SetText("Verify");
@@ -371,17 +371,7 @@ void AtmelBootloader::RunMemoryJob() {
         Fail("CAN initialization failed");
         return;
     }
-    uint8_t version = 0;
-    bool open = false;
-    for (int attempt = 0; attempt <= kConnectRetries && !open; ++attempt) {
-        if (attempt > 0) BootloaderPause(kSettleMs);
-        open = client.SelectNode(true, &version);
-    }
-    if (!open) {
-        Fail("Connection cannot be established");
-        return;
-    }
-    version_ = version;
+    if (!Connect(client)) return;
     SetText("Connection active");
     const uint32_t length = memLength_;
     const auto progress = [this, length](uint32_t done) { SetProgress(done, length); };

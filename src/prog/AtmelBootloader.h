@@ -85,6 +85,10 @@ private:
     void RunJob();
     void RunMemoryJob();
     int Step(int state);
+    // Select node (open) with its retries; false with the status set.
+    bool Connect(BootloaderClient& client);
+    // Blank check of the image's range into the blank-check result; false with the status set.
+    bool BlankCheck(BootloaderClient& client);
     void SetText(const std::string& text);
     void Fail(const std::string& text);
     void SetProgress(uint32_t done, uint32_t length);
