@@ -23,6 +23,7 @@
 #include "HardwareChoice.h"
 #include "InteractiveInput.h"
 #include "LanguageRows.h"
+#include "MainLanguageTables.h"
 #include "MainMenu.h"
 #include "NodeControl.h"
 #include "NamedTimer.h"
