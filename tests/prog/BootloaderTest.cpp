@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BootloaderFixture.h"
-#include "SystemTimeSource.h"
+#include "SimulatorKinds.h"
 
 namespace {
 struct RunResult {
@@ -255,4 +255,24 @@ TEST(BootloaderThread, ProgramsOnItsOwnThreadWhileTheCallerGoesOn) {
     }
     CanClose();
     CanSetInterface(nullptr);
+}
+
+TEST(SimBootloaderOptions, FormsAndRefusals) {
+    SimTreiberTyp typ;
+    std::string error;
+    ASSERT_TRUE(ParseSimTreiberTyp("sim:bootloader?cris=1&kind=3&blank=off&badverify=2", typ, error)) << error;
+    ASSERT_TRUE(typ.bootloader.has_value());
+    EXPECT_EQ(typ.bootloader->cris, 1);
+    EXPECT_EQ(typ.bootloader->model, "LM3S5632");
+    EXPECT_FALSE(typ.bootloader->blank);
+    EXPECT_EQ(typ.bootloader->badVerify, 2);
+    SimBootloaderOptions o;
+    EXPECT_TRUE(ParseBootloaderOptions("model=stm32f103&version=0x21", o, error));
+    EXPECT_EQ(o.model, "STM32F103");
+    EXPECT_EQ(o.version, 0x21);
+    for (const char* bad : {"cris=128", "kind=5", "kind=0", "model=Z80", "blank=maybe", "kbit=5", "speed=1", "cris"}) {
+        error.clear();
+        EXPECT_FALSE(ParseBootloaderOptions(bad, o, error)) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
 }

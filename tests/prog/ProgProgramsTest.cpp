@@ -1,25 +1,17 @@
 // The programs as a user runs them: quarzel-run programs the controller of the example
-// (in-process simulator), and a controller served by quarzel-sim over its socket.
+// (in-process simulator); the client programs a controller served by quarzel-sim.
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
-#include <fstream>
-#include <sstream>
 
+#include "AtmelBootloader.h"
+#include "CanChannel.h"
+#include "CanSettings.h"
+#include "SimBusClient.h"
 #include "TempDir.h"
 
 #if defined(QUARZEL_RUN_PROGRAM) && defined(QUARZEL_SIM_PROGRAM)
-namespace {
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-}  // namespace
 
 TEST(ProgPrograms, QuarzelRunProgramsTheExampleController) {
     QProcess run;
@@ -34,7 +26,9 @@ TEST(ProgPrograms, QuarzelRunProgramsTheExampleController) {
     EXPECT_TRUE(run.readAllStandardOutput().contains("Verdict: passed, 0 errors"));
 }
 
-TEST(ProgPrograms, QuarzelRunProgramsAControllerServedByQuarzelSim) {
+// The controller bootloader of quarzel-sim, programmed over its socket by the client on its
+// worker thread (real time).
+TEST(ProgPrograms, ProgramsAControllerServedByQuarzelSim) {
     TempDir dir;
     const std::string socket = dir.File("bl.sock");
     QProcess sim;
@@ -49,28 +43,34 @@ TEST(ProgPrograms, QuarzelRunProgramsAControllerServedByQuarzelSim) {
     }
     EXPECT_TRUE(seen.contains("bootloader 1: C8051F50X, CRIS 2")) << seen.toStdString();
 
-    std::string ini = ReadText(QUARZEL_EXAMPLES "/quarzel.ini");
-    const std::string key = "[CAN_TREIBER_TYP]\r\nsim\r\n";
-    ASSERT_NE(ini.find(key), std::string::npos);
-    ini.replace(ini.find(key), key.size(), "[CAN_TREIBER_TYP]\r\nsimbus:" + socket + "\r\n");
-    std::ofstream(dir.File("quarzel.ini"), std::ios::binary) << ini;
-    std::string test = ReadText(QUARZEL_EXAMPLES "/firmware-update.tst");
-    test.replace(test.find("CRIS:0"), 6, "CRIS:2");
-    std::ofstream(dir.File("update.tst"), std::ios::binary) << test;
-    QFile::copy(QUARZEL_EXAMPLES "/firmware.hex", QString::fromStdString(dir.File("firmware.hex")));
-
-    QProcess run;
-    run.start(QUARZEL_RUN_PROGRAM, {"--ini", QString::fromStdString(dir.File("quarzel.ini")),
-                                    QString::fromStdString(dir.File("update.tst"))});
-    ASSERT_TRUE(run.waitForFinished(120000));
-    const std::string err = run.readAllStandardError().toStdString();
-    EXPECT_EQ(run.exitCode(), 0) << err;
-    // CRIS 2: no blank check before programming; the corrupted first read-back makes the client
-    // erase, blank-check and program again.
-    EXPECT_LT(err.find("programming: Programming\n"), err.find("programming: Blank Check\n")) << err;
-    for (const char* text : {"Verification error\n", "Erasing component\n", "Programming, retry: 1\n",
-                             "Verification OK\n"})
-        EXPECT_NE(err.find(std::string("programming: ") + text), std::string::npos) << text << err;
+    std::string error;
+    auto iface = CreateSimBusInterface(socket, error);
+    ASSERT_TRUE(iface) << error;
+    CanSetInterface(iface);
+    DefaultCanSettings().SetVariable("Baudr", 2);
+    DefaultCanSettings().SetConfig("[LOG_DIR]", dir.File("log"));
+    ASSERT_TRUE(CanOpen());
+    {
+        AtmelBootloader boot;
+        ASSERT_TRUE(boot.SetCris(2));
+        HexImage image{0, std::vector<uint8_t>(0x500)};
+        for (size_t i = 0; i < image.bytes.size(); ++i) image.bytes[i] = static_cast<uint8_t>(i * 13);
+        boot.SetImage(image);
+        ASSERT_TRUE(boot.StartProgram());
+        boot.WaitIdle();
+        const auto texts = boot.TextLog();
+        EXPECT_EQ(boot.Status().text, "Verification OK");
+        EXPECT_EQ(boot.Status().controller, "C8051F50X");
+        // CRIS 2: no blank check before programming; the corrupted first read-back makes the client
+        // erase, blank-check and program again.
+        const std::vector<std::string> expected = {"Programming",       "Verify",      "Verification error",
+                                                   "Erasing component", "Blank Check", "Programming, retry: 1",
+                                                   "Verify",            "Verification OK"};
+        ASSERT_GE(texts.size(), expected.size());
+        EXPECT_EQ(std::vector<std::string>(texts.end() - 8, texts.end()), expected);
+    }
+    CanClose();
+    CanSetInterface(nullptr);
     sim.terminate();
     EXPECT_TRUE(sim.waitForFinished(10000));
 }
