@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 
 #include "AtmelBootloader.h"
@@ -14,9 +16,14 @@
 #if defined(QUARZEL_RUN_PROGRAM) && defined(QUARZEL_SIM_PROGRAM)
 
 TEST(ProgPrograms, QuarzelRunProgramsTheExampleController) {
+    // A copy of the example, so the trace the run writes into its log folder stays out of the tree.
+    TempDir dir;
+    for (const char* name : {"quarzel-bootloader.ini", "firmware-update.tst", "firmware.hex"})
+        ASSERT_TRUE(QFile::copy(QString(QUARZEL_EXAMPLES "/") + name, QString::fromStdString(dir.File(name))));
     QProcess run;
-    run.start(QUARZEL_RUN_PROGRAM,
-              {"--ini", QUARZEL_EXAMPLES "/quarzel-bootloader.ini", QUARZEL_EXAMPLES "/firmware-update.tst"});
+    run.setWorkingDirectory(QString::fromStdString(dir.File("")));
+    run.start(QUARZEL_RUN_PROGRAM, {"--ini", QString::fromStdString(dir.File("quarzel-bootloader.ini")),
+                                    QString::fromStdString(dir.File("firmware-update.tst"))});
     ASSERT_TRUE(run.waitForFinished(120000));
     const std::string err = run.readAllStandardError().toStdString();
     EXPECT_EQ(run.exitCode(), 0) << err;
@@ -24,6 +31,7 @@ TEST(ProgPrograms, QuarzelRunProgramsTheExampleController) {
     EXPECT_NE(err.find(" %\n"), std::string::npos) << err;  // progress lines
     EXPECT_NE(err.find("programming: Programming OK\n"), std::string::npos) << err;
     EXPECT_TRUE(run.readAllStandardOutput().contains("Verdict: passed, 0 errors"));
+    EXPECT_FALSE(QDir(QString::fromStdString(dir.File("log"))).entryList({"*.csv"}).isEmpty());  // the trace
 }
 
 // The controller bootloader of quarzel-sim, programmed over its socket by the client on its
