@@ -79,6 +79,8 @@ std::vector<std::string> MakeWriteOrder() {
 size_t CapacityOf(const std::string& key) {
     for (const auto& entry : IniKeyTable())
         if (entry.key == key) return entry.capacity;
+    for (const auto& entry : IniAddedKeys())
+        if (entry.key == key) return entry.capacity;
     return 255;
 }
 
@@ -95,6 +97,14 @@ uint32_t DecimalValue(const std::string& text) {
 const std::vector<IniKeyEntry>& IniKeyTable() {
     static const std::vector<IniKeyEntry> table = MakeTable();
     return table;
+}
+
+const std::vector<IniKeyEntry>& IniAddedKeys() {
+    static const std::vector<IniKeyEntry> keys = {
+        {"[STATION_NAME]", 255, false, ""},  // the name the result archive records
+        {"[RESULT_DB]", 1023, false, ""},    // result archive: empty, "off" or a PostgreSQL connection
+    };
+    return keys;
 }
 
 const std::vector<std::string>& IniWriteOrder() {
@@ -182,6 +192,10 @@ void ParseConfigurationText(std::string_view text, Configuration& config) {
         }
         config.SetValue(entry.key, value);
     }
+    for (const auto& entry : IniAddedKeys()) {
+        if (!FindIniValue(text, entry.key, value)) value = entry.defaultValue;
+        config.SetValue(entry.key, value);
+    }
     ScriptVariables().Set("CANInitDelay", DecimalValue(config.Value("[CAN_TREIBER_DELAY]")));
     ScriptVariables().Set("SerialNr", DecimalValue(config.Value("[LAST_SERIAL]")));
     {
@@ -201,7 +215,10 @@ std::string BuildConfigurationText(const Configuration& config) {
     const std::string serial = variableText("SerialNr", "[LAST_SERIAL]");
     std::string text;
     text.reserve(12477);
-    for (const std::string& key : IniWriteOrder()) {
+    std::vector<std::string> keys = IniWriteOrder();
+    for (const auto& entry : IniAddedKeys())
+        if (!config.Value(entry.key).empty()) keys.push_back(entry.key);
+    for (const std::string& key : keys) {
         std::string value = key == "[CAN_TREIBER_DELAY]" ? delay : key == "[LAST_SERIAL]" ? serial : config.Value(key);
         // A value never spans lines: a line break in it would shift every later key.
         for (char& c : value)

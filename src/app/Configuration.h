@@ -21,6 +21,9 @@ struct IniKeyEntry {
 const std::vector<IniKeyEntry>& IniKeyTable();
 // Every key in the order it is written.
 const std::vector<std::string>& IniWriteOrder();
+// Keys of the station's additions ("[STATION_NAME]", "[RESULT_DB]"): optional, empty when
+// missing, written after the others only when they have a value.
+const std::vector<IniKeyEntry>& IniAddedKeys();
 
 enum class HistoryList { TestFiles, ProgFiles, EdsFiles };
 

@@ -16,6 +16,9 @@
 #if defined(QUARZEL_HAVE_PROG)
 #include "HeadlessProgrammer.h"
 #endif
+#if defined(QUARZEL_HAVE_RESULTS)
+#include "StationArchive.h"
+#endif
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -41,6 +44,11 @@ int main(int argc, char** argv) {
     SetTimerFactory([] { return std::make_unique<PreciseTimer>(); });
 
     int code = EXIT_CANNOT_RUN;
+#if defined(QUARZEL_HAVE_RESULTS)
+    // Every run this program makes goes into the result archive.
+    StationArchive archive([](const std::string& text) { std::cerr << "quarzel-run: " << text << std::endl; });
+    SetRunArchive(&archive);
+#endif
     {
 #if defined(QUARZEL_HAVE_PROG)
         // "BEF_Prog_AtBl" programs without a window; its progress goes to stderr.
@@ -55,6 +63,7 @@ int main(int argc, char** argv) {
         }
         code = session.Finish();
     }
+    SetRunArchive(nullptr);
     SetTimerFactory(nullptr);
     return code;
 }

@@ -35,6 +35,7 @@ TestRunner::TestRunner(ProtocolGrid& grid) : grid_(grid), timer_(CreateTimer()) 
 
 TestRunner::~TestRunner() {
     timer_->Stop();
+    CloseRunRecord(StoppedRunOutcome());
     if (&CurrentRunControl() == this) SetRunControl(nullptr);
 }
 
@@ -54,10 +55,12 @@ bool TestRunner::StartTest() {
         CurrentOperator().ShowMessage("Test file was not loaded", "START");
         return false;
     }
+    CloseRunRecord(StoppedRunOutcome());
     LoopCounters().Clear();
     ResetCommandPhases();
     InitProtocolGrid();
     if (!CanOpen()) return false;
+    recording_.Begin();
     CurrentStationView().RefreshNodePanel();
 
     ScriptRun& run = CurrentRun();
@@ -89,6 +92,7 @@ void TestRunner::ContinueTest() {
 }
 
 void TestRunner::ResetProtocol() {
+    CloseRunRecord(StoppedRunOutcome());
     InitProtocolGrid();
     CanOpen();
 }
@@ -123,6 +127,7 @@ void TestRunner::RunnerTick() {
         std::array<const std::string*, kGridColumns> cells{};
         cells[COL_COMMAND] = &text;
         grid_.WriteRow(rowCounter, cells);
+        EndRunRecord(RunEnd::ChannelLost, 0);
         CurrentStationView().RunEnded(RunEnd::ChannelLost, 0);
         return;
     }
@@ -197,6 +202,7 @@ void TestRunner::EndOfTest() {
     grid_.WriteRow(rowCounter, cells);
     AdvanceRow();
     CurrentStationView().ShowRunStatus("finished", errorCount == 0 ? StatusColor::Green : StatusColor::Red);
+    EndRunRecord(RunEnd::Finished, 0);
     CurrentStationView().RunEnded(RunEnd::Finished, 0);
 }
 
@@ -249,6 +255,7 @@ void TestRunner::WriteProtocolRow() {
 }
 
 void TestRunner::RunInteractiveCommand(int intervalMs) {
+    CloseRunRecord(StoppedRunOutcome());
     ScriptRun& run = CurrentRun();
     ResetCommandPhases();
     run.interactiveMode = true;
@@ -272,11 +279,17 @@ void TestRunner::SetScriptTimerInterval(int intervalMs) {
 
 void TestRunner::AbandonRun() {
     timer_->Stop();
+    EndRunRecord(RunEnd::Abandoned, 0);
     CurrentStationView().RunEnded(RunEnd::Abandoned, 0);
 }
 
 void TestRunner::EndProgram(int exitCode) {
     timer_->Stop();
     finished = true;
+    EndRunRecord(RunEnd::ProgramEnd, exitCode);
     CurrentStationView().RunEnded(RunEnd::ProgramEnd, exitCode);
+}
+
+void TestRunner::EndRunRecord(RunEnd reason, int exitCode) {
+    if (recording_.IsOpen()) CloseRunRecord(RunOutcomeOf(reason, errorCount, exitCode));
 }

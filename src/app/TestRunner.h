@@ -9,6 +9,7 @@
 #include "HrTime.h"
 #include "Ports.h"
 #include "ProtocolGrid.h"
+#include "RunRecord.h"
 #include "ScriptRun.h"
 
 class TestRunner final : public RunControl {
@@ -52,6 +53,12 @@ public:
     void AbandonRun() override;
     void EndProgram(int exitCode) override;
 
+    // The open run's archive record: opened by StartTest, closed once when the run ends; a
+    // stopped run is closed as "stopped" when the next START, a protocol reset, a single
+    // command or the end of the runner replaces it.
+    void CloseRunRecord(const RunOutcome& outcome) { recording_.End(grid_, errorCount, outcome); }
+    bool RunRecordOpen() const { return recording_.IsOpen(); }
+
     int IntervalMs() const { return intervalMs_; }
     bool TimerActive() const { return timer_->IsActive(); }
     ProtocolGrid& Grid() { return grid_; }
@@ -71,7 +78,10 @@ private:
     void AdvanceRow();
     void StartTimer();
 
+    void EndRunRecord(RunEnd reason, int exitCode);
+
     ProtocolGrid& grid_;
+    RunRecording recording_;
     std::unique_ptr<TimerPort> timer_;
     int intervalMs_ = kInitialIntervalMs;
     bool inTick_ = false;

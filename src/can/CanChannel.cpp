@@ -111,6 +111,21 @@ IHandleType* CanGetHandleObject() {
     return iface ? iface->HandleObject() : nullptr;
 }
 
+namespace {
+struct TraceFiles {
+    std::string path;
+    uint64_t count = 0;
+};
+std::mutex& TraceFileMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+TraceFiles& TraceFileState() {
+    static TraceFiles files;
+    return files;
+}
+}  // namespace
+
 void CanTraceStart() {
     CanTraceLogger().Clear();
     CanTraceLogger().Enable();
@@ -124,7 +139,22 @@ bool CanTraceStop(const std::string& comment) {
     if (BuildLogFileName(path, CurrentCanSettings().Config("[LOG_DIR]"), ".csv"))
         written = logger.WriteCsv(path, comment);
     logger.Clear();
+    if (written) {
+        std::lock_guard lock(TraceFileMutex());
+        TraceFileState().path = path;
+        ++TraceFileState().count;
+    }
     return written;
+}
+
+uint64_t CanTraceFilesWritten() {
+    std::lock_guard lock(TraceFileMutex());
+    return TraceFileState().count;
+}
+
+std::string CanLastTraceFile() {
+    std::lock_guard lock(TraceFileMutex());
+    return TraceFileState().path;
 }
 
 void CanTraceDisable() { CanTraceLogger().Disable(); }

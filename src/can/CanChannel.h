@@ -42,5 +42,8 @@ std::vector<CanChannelInfo>& CanHardwareList();
 // Trace recording into the log folder.
 void CanTraceStart();
 bool CanTraceStop(const std::string& comment);
+// The trace files CanTraceStop wrote since the program started, and the last one's path.
+uint64_t CanTraceFilesWritten();
+std::string CanLastTraceFile();
 void CanTraceDisable();
 void CanTraceClear();

@@ -3,8 +3,9 @@
 
 #include <string>
 
+#include "ProgramVersion.h"
+
 inline constexpr const char* kProductName = "Quarzel";
-inline constexpr const char* kProgramVersion = "2.45.0";
 // The manual the Help menu shows (docs/ of the source tree, or beside the program).
 inline constexpr const char* kManualFileName = "desktop.md";
 
