@@ -14,6 +14,7 @@ namespace {
 BenchConverter* g_converter = nullptr;
 
 constexpr const char* kSupplyTitle = "VERSORGUNGSSPANNUNG AUSSCHALTEN";
+constexpr const char* kSupplySetTitle = "VERSORGUNGSSPANNUNG EINSTELLEN";
 constexpr const char* kMotorTitle = "MOTORDREHZAHL EINSTELLEN";
 
 // The number behind the parameter's ":" (leading blanks allowed, anything after the number
@@ -38,6 +39,26 @@ std::string Fixed1(double value, int width) {
 }
 
 bool ConverterActive() { return g_converter && g_converter->IsActive(); }
+
+// A converter operation's outcome in the row: its measurement in the value column; a failure is
+// shown to the operator, noted on one line after "    !" and counted as an error.
+void Report(ProtocolLine& line, const BenchOutcome& outcome, const char* title) {
+    if (!outcome.valueText.empty()) {
+        line.valueText = outcome.valueText;
+        line.valueShown = true;
+    }
+    if (outcome.ok) return;
+    CurrentOperator().ShowMessage(outcome.message, title);
+    std::string note;
+    for (char c : outcome.message) {
+        if (c == '\r' || c == '\n') c = ' ';
+        if (c == ' ' && (note.empty() || note.back() == ' ')) continue;
+        note.push_back(c);
+    }
+    if (!note.empty() && note.back() == ' ') note.pop_back();
+    line.commandText += "    !" + note;
+    line.status = STATUS_ERR_ANS;
+}
 
 // Runs a bench step with the runner paused (the operator may have to act).
 template <typename Step>
@@ -73,7 +94,7 @@ bool CmdBefUb(TestInstruction& instruction) {
         }
         if (!volts || !limit) return;
         if (ConverterActive()) {
-            g_converter->SetSupply(*volts, *limit);
+            Report(line, g_converter->SetSupply(*volts, *limit), kSupplySetTitle);
         } else if (*volts == 0) {
             CurrentOperator().ShowMessage("Converter is not active\nSupply voltage must be switched OFF manually\n",
                                           kSupplyTitle);
@@ -106,7 +127,7 @@ bool CmdBefDrehzahl(TestInstruction& instruction) {
         }
         if (!rpm) return;
         if (ConverterActive()) {
-            g_converter->SetMotorSpeed(*rpm, ccw);
+            Report(line, g_converter->SetMotorSpeed(*rpm, ccw), kMotorTitle);
         } else {
             CurrentOperator().ShowMessage("Converter is not active\nMotor speed must be set manually\n" +
                                               Fixed1(*rpm, 4) + " U/min, Coderichtung " + (ccw ? "CCW" : "CW"),
@@ -130,7 +151,7 @@ bool CmdBefMotor(TestInstruction& instruction) {
             return;
         }
         if (ConverterActive()) {
-            g_converter->SetMotorMode(*mode);
+            Report(line, g_converter->SetMotorMode(*mode), kMotorTitle);
         } else if (*mode == MotorMode::Stop) {
             CurrentOperator().ShowMessage("Converter is not active\nMotor control must be set to STOP manually\n",
                                           kMotorTitle);

@@ -1,7 +1,10 @@
 // quarzel: the desktop station.
 
 #include <QApplication>
+#include <QTimer>
 
+#include "DesktopBench.h"
+#include "NodeControl.h"
 #include "PreciseTimer.h"
 #include "StandardCanInterfaceKinds.h"
 #include "TForm1.h"
@@ -32,14 +35,20 @@ int main(int argc, char** argv) {
         TformProg programming;
 #endif
         TForm1 form;
+        // An automatic run ends the program with its own exit code, without writing quarzel.ini.
+        DesktopBench bench([](int exitCode) { QCoreApplication::exit(exitCode); });
+        bench.OnCalibration([&form](const CalibrationSettings& c) {
+            if (c.supplyVolts && c.supplyCurrent) form.Node().SetSupplySetting(*c.supplyVolts, *c.supplyCurrent);
+        });
         const StartUpResult start = form.StartUp(arguments);
         if (!start.proceed) return 0;
         if (start.minimized)
             form.showMinimized();
         else
             form.show();
+        if (bench.AutomaticRequested()) QTimer::singleShot(0, &form, [&bench] { bench.BeginAutomatic(); });
         app.exec();
-        code = form.ExitCode();
+        code = bench.ExitCode(form.ExitCode());
     }
     SetTimerFactory(nullptr);
     return code;

@@ -17,11 +17,13 @@
 #include <set>
 
 #include "BefCommands.h"
+#include "BenchPanel.h"
 #include "CanChannel.h"
 #include "Configuration.h"
 #include "DesktopOperator.h"
 #include "HardwareChoice.h"
 #include "InteractiveInput.h"
+#include "LabelColor.h"
 #include "LanguageRows.h"
 #include "MainLanguageTables.h"
 #include "MainMenu.h"
@@ -46,15 +48,6 @@ constexpr int kGridFontPixels = 10;
 constexpr int kScrollIntervalMs = 40;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-void Paint(QLabel* label, StatusColor color) {
-    const Rgb rgb = StatusColorRgb(color);
-    QPalette p = label->palette();
-    p.setColor(QPalette::Window, QColor(rgb.r, rgb.g, rgb.b));
-    p.setColor(QPalette::WindowText, Qt::black);
-    label->setPalette(p);
-    label->setAutoFillBackground(true);
-}
 
 QLabel* Label(QWidget* parent, const char* name, const char* text) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
@@ -167,6 +160,7 @@ void TForm1::BuildControls() {
     testLayout->addWidget(label8);
     testLayout->addLayout(runButtons);
     testLayout->addWidget(labStatus_);
+    testLayout->addWidget(new BenchPanel(test));
     testLayout->addStretch();
 
     // Node parameters.
@@ -340,7 +334,7 @@ StartUpResult TForm1::StartUp(const std::vector<std::string>& arguments) { retur
 
 void TForm1::ShowRunStatus(const std::string& text, StatusColor color) {
     labStatus_->setText(Q(text));
-    Paint(labStatus_, color);
+    PaintLabel(labStatus_, color);
 }
 
 void TForm1::ShowStatusBar(const std::string& text) { labTestFile_->setText(Q(text)); }
@@ -384,7 +378,7 @@ void TForm1::RunEnded(RunEnd reason, int exitCode) {
 
 void TForm1::ShowCanStatus(const std::string& text, StatusColor color) {
     labCANStat_->setText(Q(text));
-    Paint(labCANStat_, color);
+    PaintLabel(labCANStat_, color);
 }
 
 void TForm1::ShowBitRate(int kbit) { labBaudr_->setText(kbit > 0 ? QString::number(kbit) : QString()); }

@@ -16,13 +16,18 @@ public:
     FakeConverter() { SetBenchConverter(this); }
     ~FakeConverter() override { SetBenchConverter(nullptr); }
     bool IsActive() const override { return true; }
-    void SetSupply(double volts, double limitMa) override {
+    BenchOutcome SetSupply(double volts, double limitMa) override {
         calls.push_back("supply " + std::to_string(volts) + " " + std::to_string(limitMa));
+        return {};
     }
-    void SetMotorSpeed(double rpm, bool ccw) override {
+    BenchOutcome SetMotorSpeed(double rpm, bool ccw) override {
         calls.push_back("speed " + std::to_string(rpm) + (ccw ? " ccw" : " cw"));
+        return {};
     }
-    void SetMotorMode(MotorMode mode) override { calls.push_back("mode " + std::to_string(static_cast<int>(mode))); }
+    BenchOutcome SetMotorMode(MotorMode mode) override {
+        calls.push_back("mode " + std::to_string(static_cast<int>(mode)));
+        return {};
+    }
     std::vector<std::string> calls;
 };
 
