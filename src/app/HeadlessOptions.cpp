@@ -56,6 +56,19 @@ bool ParseHeadlessOptions(const std::vector<std::string>& args, HeadlessOptions&
                 return false;
             }
             options.timeoutSeconds = seconds;
+        } else if (Is(a, "--compare-eds")) {
+            if (!TakeValue(args, i, "--compare-eds", options.compareEds, error)) return false;
+        } else if (Is(a, "--node") || Is(a, "--kbit")) {
+            const std::string name = a.rfind("--node", 0) == 0 ? "--node" : "--kbit";
+            if (!TakeValue(args, i, name, value, error)) return false;
+            int32_t number = 0;
+            const bool node = name == "--node";
+            if (!ReadInteger(value, number) || (node ? number < 1 || number > 127 : BitRateToIndex(number) < 0)) {
+                error = name + (node ? " needs a node id 1..127" : " needs a bit rate of the table (1000 ... 10)") +
+                        ", not \"" + value + "\"";
+                return false;
+            }
+            (node ? options.node : options.kbit) = number;
         } else if (a.size() > 1 && a[0] == '-') {
             error = "unknown option " + a;
             return false;
@@ -66,7 +79,7 @@ bool ParseHeadlessOptions(const std::vector<std::string>& args, HeadlessOptions&
             return false;
         }
     }
-    if (!options.help && options.testFile.empty()) {
+    if (!options.help && options.testFile.empty() && options.compareEds.empty()) {
         error = "no test file given";
         return false;
     }
@@ -75,6 +88,7 @@ bool ParseHeadlessOptions(const std::vector<std::string>& args, HeadlessOptions&
 
 std::string HeadlessHelpText() {
     return R"(Usage: quarzel-run [options] TESTFILE
+       quarzel-run [options] --compare-eds FILE
 
 Runs a Quarzel test file without a window: reads quarzel.ini, opens the configured
 CAN interface, loads TESTFILE and runs it with the station's runner and commands.
@@ -93,6 +107,13 @@ Options:
   --save-ini            write quarzel.ini back at the end, as the desktop station
                         does (history, working folder, last serial number)
   -q, --quiet           print only the verdict line
+  --compare-eds FILE    compare the device with the EDS (or DCF) FILE instead of
+                        running a test file: every entry is read, read-only entries
+                        are written back with their own value; each difference is
+                        printed (value differs, object missing, access refused,
+                        read-only object writable). Exit 0 when equal.
+  --node N              the node --compare-eds talks to (default 1)
+  --kbit K              its bit rate in kbit/s (default 500)
   -h, --help            this text
 
 Exit codes:

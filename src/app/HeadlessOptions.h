@@ -15,6 +15,10 @@ struct HeadlessOptions {
     bool saveIni = false;
     bool quiet = false;  // no protocol rows, only the verdict
     bool help = false;
+    // --compare-eds FILE: compare the device with an EDS instead of running a test file.
+    std::string compareEds;
+    int node = 1;    // --node: the node compared
+    int kbit = 500;  // --kbit: its bit rate
 };
 
 // Parses the arguments (without the program name). False with a message in `error`.

@@ -94,10 +94,14 @@ bool HeadlessSession::OpenInterface() {
     return true;
 }
 
-bool HeadlessSession::Start() {
+bool HeadlessSession::PrepareStation() {
     if (!ReadConfiguration(options_.iniPath, AppConfiguration()))
         return CannotRun("the configuration \"" + options_.iniPath + "\" could not be read");
-    if (!OpenInterface()) return false;
+    return OpenInterface();
+}
+
+bool HeadlessSession::Start() {
+    if (!PrepareStation()) return false;
     ScriptVariables().Set("TimerLong", 2000);
     RegisterAllCommands();
     InstallInteractiveInput();

@@ -23,6 +23,9 @@ public:
 
     // False when the test cannot run (the reason is printed; Finish() then gives 2).
     bool Start();
+    // Reads the configuration and creates the CAN interface, without a test file (tools that
+    // talk to the device directly, such as the EDS comparison). False after printing why.
+    bool PrepareStation();
     bool Ended() const { return ended_; }
     // Called once when the run ends (to leave the event loop).
     void SetEndCallback(std::function<void()> callback) { onEnd_ = std::move(callback); }

@@ -16,6 +16,9 @@
 #if defined(QUARZEL_HAVE_PROG)
 #include "HeadlessProgrammer.h"
 #endif
+#if defined(QUARZEL_HAVE_OBJECTS)
+#include "HeadlessEdsCompare.h"
+#endif
 #if defined(QUARZEL_HAVE_RESULTS)
 #include "StationArchive.h"
 #endif
@@ -44,6 +47,17 @@ int main(int argc, char** argv) {
     SetTimerFactory([] { return std::make_unique<PreciseTimer>(); });
 
     int code = EXIT_CANNOT_RUN;
+    if (!options.compareEds.empty()) {
+        HeadlessSession session(options, std::cout, std::cerr);
+#if defined(QUARZEL_HAVE_OBJECTS)
+        if (session.PrepareStation())
+            code = RunEdsComparisonHeadless(options.compareEds, options.node, options.kbit, std::cout, std::cerr);
+#else
+        std::cerr << "quarzel-run: built without the object tools (--compare-eds)\n";
+#endif
+        SetTimerFactory(nullptr);
+        return code;
+    }
 #if defined(QUARZEL_HAVE_RESULTS)
     // Every run this program makes goes into the result archive.
     StationArchive archive([](const std::string& text) { std::cerr << "quarzel-run: " << text << std::endl; });

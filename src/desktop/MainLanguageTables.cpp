@@ -64,6 +64,7 @@ constexpr LanguageRow kMainMenuRows[] = {
     {TextKind::MenuItem, "mnuSearchNode", "Search node"},
     {TextKind::MenuItem, "mnuSearchNodeGuard", "Search node (guarding)"},
     {TextKind::MenuItem, "mnuLoadParams", "Load parameters"},
+    {TextKind::MenuItem, "mnuParMem", "Parameter memory"},
     {TextKind::MenuItem, "mnuProdCode", "Product code"},
     {TextKind::MenuItem, "mnuRevNr", "Revision number"},
     {TextKind::MenuItem, "mnuTotalSteps", "Total number of steps"},

@@ -113,6 +113,7 @@ void BuildMainMenu(QMenuBar* bar) {
     Entry(parameters, "mnuSearchNode", "Knoten suchen");
     Entry(parameters, "mnuSearchNodeGuard", "Knoten suchen bei Guarding");
     Entry(parameters, "mnuLoadParams", "Parameter laden");
+    Entry(parameters, "mnuParMem", "Parameterspeicher");
     parameters->addSeparator();
     Entry(parameters, "mnuSerialNr", "Seriennummer");
     Entry(parameters, "mnuProdCode", "Produkt Code");
@@ -135,6 +136,7 @@ void BuildMainMenu(QMenuBar* bar) {
     QMenu* tools = Menu(bar, "mnuTools", "&Werkzeuge");
     bar->addMenu(tools);
     Entry(tools, "mnuClearHistory", "Dateihistorie loeschen");
+    Entry(tools, "mnuResultHistory", "Pruefhistorie");
 
     QMenu* help = Menu(bar, "mnuHelp", "&Hilfe");
     bar->addMenu(help);

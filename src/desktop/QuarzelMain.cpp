@@ -15,6 +15,14 @@
 #if defined(QUARZEL_HAVE_PROG)
 #include "TformProg.h"
 #endif
+#if defined(QUARZEL_HAVE_RESULTS)
+#include <QStatusBar>
+
+#include "DesktopArchive.h"
+#include "NamedValueList.h"
+#include "StationActions.h"
+#include "TformResultHistory.h"
+#endif
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -29,12 +37,28 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
 
     int code = 0;
+#if defined(QUARZEL_HAVE_RESULTS)
+    // Every finished run goes into the result archive; its problems show in the status bar.
+    TForm1* mainWindow = nullptr;
+    DesktopArchive archive([&mainWindow](const std::string& text) {
+        if (mainWindow) mainWindow->statusBar()->showMessage(QString::fromStdString(text), 15000);
+    });
+    std::unique_ptr<TformResultHistory> history;
+    RegisterStationAction("mnuResultHistory", [&history] {
+        if (!history) history = std::make_unique<TformResultHistory>([] { return ArchiveTargetFor(AppConfiguration()); });
+        uint32_t serial = 0;
+        history->ShowSerial(ScriptVariables().Lookup("SerialNr", serial) ? QString::number(serial) : QString());
+    });
+#endif
     {
 #if defined(QUARZEL_HAVE_PROG)
         // Before the main window, which enables "mnuProgramming" once it has a handler.
         TformProg programming;
 #endif
         TForm1 form;
+#if defined(QUARZEL_HAVE_RESULTS)
+        mainWindow = &form;
+#endif
         // An automatic run ends the program with its own exit code, without writing quarzel.ini.
         DesktopBench bench([](int exitCode) { QCoreApplication::exit(exitCode); });
         bench.OnCalibration([&form](const CalibrationSettings& c) {
@@ -42,6 +66,9 @@ int main(int argc, char** argv) {
         });
         const StartUpResult start = form.StartUp(arguments);
         if (!start.proceed) return 0;
+#if defined(QUARZEL_HAVE_RESULTS)
+        archive.SendQueued();
+#endif
         if (start.minimized)
             form.showMinimized();
         else
@@ -49,6 +76,9 @@ int main(int argc, char** argv) {
         if (bench.AutomaticRequested()) QTimer::singleShot(0, &form, [&bench] { bench.BeginAutomatic(); });
         app.exec();
         code = bench.ExitCode(form.ExitCode());
+#if defined(QUARZEL_HAVE_RESULTS)
+        history.reset();
+#endif
     }
     SetTimerFactory(nullptr);
     return code;

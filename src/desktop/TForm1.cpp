@@ -40,6 +40,10 @@
 #include "TformHelp.h"
 #include "TformInterAct.h"
 #include "TformLoadParam.h"
+#include "CurrentOperatorPort.h"
+#include "ObjectsLanguageTables.h"
+#include "TformCanParMem.h"
+#include "TformObjects.h"
 #include "TformSerNrShow.h"
 
 namespace {
@@ -97,6 +101,12 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
     loadParam_ = new TformLoadParam(this);
     baudSearch_ = new TformBaudSearch(this);
     operator_ = std::make_unique<DesktopOperator>(this, *edit_, *serNrShow_);
+    RegisterObjectsLanguageTables();
+    static CurrentOperatorPort toolOperator;  // the station's port, or a test's
+    objects_ = new TformObjects(toolOperator, this);
+    parMem_ = new TformCanParMem(toolOperator, this);
+    RegisterStationAction("mnuObjects", [this] { objects_->Present(); });
+    RegisterStationAction("mnuParMem", [this] { parMem_->Present(); });
 
     // Interactive node control and the searches, for the menus, the buttons and the script.
     nodeControl_ = std::make_unique<NodeControl>(station_->Runner(), baudSearch_->Search());
@@ -114,6 +124,8 @@ TForm1::TForm1(std::string pipeName, QWidget* parent) : QMainWindow(parent) {
 }
 
 TForm1::~TForm1() {
+    RegisterStationAction("mnuObjects", nullptr);
+    RegisterStationAction("mnuParMem", nullptr);
     InstallSearchHooks(nullptr);
     UnregisterNodeControlActions();
     nodeControl_.reset();

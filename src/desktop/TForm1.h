@@ -97,6 +97,8 @@ private:
     TformAbout* about_ = nullptr;
     TformSerNrShow* serNrShow_ = nullptr;
     class TformLoadParam* loadParam_ = nullptr;
+    class TformObjects* objects_ = nullptr;
+    class TformCanParMem* parMem_ = nullptr;
     TformBaudSearch* baudSearch_ = nullptr;
     std::unique_ptr<NodeControl> nodeControl_;
     std::unique_ptr<TimerPort> scrollTimer_;

@@ -61,6 +61,9 @@ public:
     void SetRowHook(std::function<void(size_t row)> hook) { rowHook_ = std::move(hook); }
 
 private:
+    bool StoreRowsAsArrays(long long runId, const std::vector<GridRow>& rows, std::string& error);
+    bool StoreRowsOneByOne(long long runId, const std::vector<GridRow>& rows, std::string& error);
+
     ResultDatabase& db_;
     std::function<void(size_t)> rowHook_;
 };

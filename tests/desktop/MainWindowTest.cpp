@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, ShowsTheStartStateInEnglish) {
 }
 
 TEST_F(MainWindowTest, EntriesOfLaterPartsArePresentButDisabled) {
-    for (const char* name : {"mnuTrace", "mnuObjects"})
+    for (const char* name : {"mnuTrace"})
         EXPECT_FALSE(Control<QAction>(form.get(), name)->isEnabled()) << name;
     // Node control and the searches come with the main window.
     for (const char* name : {"btnStartNode", "btnSync", "btnNodeConnect", "btnBRate250k", "Button1"})
@@ -125,6 +125,23 @@ TEST_F(MainWindowTest, EntriesOfLaterPartsArePresentButDisabled) {
     for (const char* name : {"mnuLoadTest", "mnuExit", "mnuCanEnable", "mnuCanClose", "mnuCanReset", "mnuClearHistory",
                              "mnuHelpContents", "mnuAbout", "mnuLoadParams"})
         EXPECT_TRUE(Control<QAction>(form.get(), name)->isEnabled()) << name;
+}
+
+TEST_F(MainWindowTest, ObjectToolWindowsOpenFromTheirMenuEntries) {
+    for (const char* name : {"mnuObjects", "mnuParMem"}) {
+        ASSERT_TRUE(Control<QAction>(form.get(), name)->isEnabled()) << name;
+        Trigger(form.get(), name);
+    }
+    EXPECT_EQ(Control<QAction>(form.get(), "mnuParMem")->text(), "Parameter memory");
+    auto* objects = form->findChild<QWidget*>("TformObjects");
+    ASSERT_TRUE(objects);
+    EXPECT_TRUE(objects->isVisible());
+    EXPECT_EQ(objects->windowTitle(), "Load objects");
+    auto* memory = form->findChild<QWidget*>("TformCanParMem");
+    ASSERT_TRUE(memory);
+    EXPECT_TRUE(memory->isVisible());
+    // No Memory.dat in the working folder: the window says so (through the station's port).
+    EXPECT_EQ(op.Messages(), std::vector<std::string>{"Load Memory.dat: File not found: Memory.dat"});
 }
 
 TEST_F(MainWindowTest, AnEntryIsEnabledOnceItsPartRegistersIt) {

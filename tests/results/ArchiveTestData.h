@@ -34,7 +34,7 @@ inline RunRecord SampleRun(const std::string& uuid, uint32_t serial, int64_t sta
         row[COL_TIME] = "00:00:0" + std::to_string(i % 10);
         // German umlauts and the euro sign in Windows-1252, a byte the code page leaves
         // undefined, a NUL, quotes and a separator-looking character.
-        row[COL_COMMAND] = std::string("Prüfung \xE4\xF6\xFC\x80 \x81 'q' \"d\" ;") + std::string(1, '\0') + "#" +
+        row[COL_COMMAND] = std::string("Pr\xFC" "fung \xE4\xF6\xFC\x80 \x81 'q' \"d\" ;") + std::string(1, '\0') + "#" +
                            std::to_string(i);
         row[COL_RT] = i % 2 ? "R" : "T";
         row[COL_ID] = "601";
