@@ -9,13 +9,8 @@ PACKAGES=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-serialbus-dev qt6-serialport-dev libgl1-mesa-dev
           libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
           xvfb xauth
-<<<<<<< HEAD
-          srecord python3-intelhex  # firmware programming: independent HEX writer/reader for tests and benchmarks
-          )
-=======
           # result archive: Qt SQL drivers, and the PostgreSQL server its tests start
           libqt6sql6-sqlite libqt6sql6-psql postgresql)
->>>>>>> main
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

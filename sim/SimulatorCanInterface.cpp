@@ -1,17 +1,10 @@
 #include "SimulatorCanInterface.h"
 
 SimulatorCanInterface::SimulatorCanInterface(std::shared_ptr<VirtualBus> bus, const EncoderOptions& options)
-    : VirtualCanInterface(bus, "Simulated encoder"), simBus_(bus), encoder_(std::make_unique<SimEncoder>(bus, options)) {}
+    : VirtualCanInterface(bus, "Simulated encoder"), encoder_(std::make_unique<SimEncoder>(bus, options)) {}
 
 // The device goes before the channel it talks to.
-SimulatorCanInterface::~SimulatorCanInterface() {
-    bootloader_.reset();
-    encoder_.reset();
-}
-
-void SimulatorCanInterface::AttachBootloader(const SimBootloaderOptions& options) {
-    bootloader_ = std::make_unique<SimBootloader>(simBus_, options);
-}
+SimulatorCanInterface::~SimulatorCanInterface() { encoder_.reset(); }
 
 uint32_t SimulatorCanInterface::GetApiVersion(std::string& text) {
     text = "Quarzel simulated encoder 1.0";

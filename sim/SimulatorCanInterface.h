@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "SimBootloader.h"
 #include "SimEncoder.h"
 #include "VirtualCanInterface.h"
 
@@ -16,12 +15,7 @@ public:
     std::string KindName() const override { return "sim"; }
     uint32_t GetApiVersion(std::string& text) override;
     SimEncoder& Encoder() { return *encoder_; }
-    // Adds a controller bootloader on the same bus.
-    void AttachBootloader(const SimBootloaderOptions& options);
-    SimBootloader* Bootloader() { return bootloader_.get(); }
 
 private:
-    std::shared_ptr<VirtualBus> simBus_;
     std::unique_ptr<SimEncoder> encoder_;
-    std::unique_ptr<SimBootloader> bootloader_;
 };

@@ -51,13 +51,6 @@ bool ParseSimTreiberTyp(const std::string& value, SimTreiberTyp& out, std::strin
     }
     std::string_view text(v);
     text.remove_prefix(text.size() > 3 ? 4 : 3);
-    if (text.substr(0, 10) == "bootloader") {
-        SimBootloaderOptions bootloader;
-        if (!ParseBootloaderOptions(text, bootloader, error)) return false;
-        out = SimTreiberTyp{};
-        out.bootloader = bootloader;
-        return true;
-    }
     if (text.substr(0, 7) == "encoder") text.remove_prefix(7);
     if (!text.empty() && text.front() == '?') text.remove_prefix(1);
     SimTreiberTyp result;
@@ -93,9 +86,7 @@ std::shared_ptr<AbstractCanInterface> CreateSimulatorInterface(const std::string
     if (!ParseSimTreiberTyp(value, parsed, error)) return nullptr;
     auto bus = parsed.defaultBus ? VirtualBus::Default() : VirtualBus::Create();
     if (parsed.busTiming) bus->SetBusTiming(true);
-    auto iface = std::make_shared<SimulatorCanInterface>(bus, parsed.encoder);
-    if (parsed.bootloader) iface->AttachBootloader(*parsed.bootloader);
-    return iface;
+    return std::make_shared<SimulatorCanInterface>(bus, parsed.encoder);
 }
 
 void RegisterSimulatorCanInterfaceKinds() {

@@ -4,17 +4,12 @@
 //   sim:encoder?KEY=VALUE&...   the same with encoder options (see EncoderOptions.h) and
 //                               timing=on (hold frames for their time on the wire),
 //                               bus=default (share the process-wide virtual bus)
-//   sim:bootloader?KEY=VALUE&...  the same with a controller bootloader beside the default
-//                               encoder (see BootloaderDevice.h)
 //   simbus:PATH                 join a running quarzel-sim at its socket PATH (Linux)
 //   simbus                      the same at the default socket path
 
 #include <memory>
 #include <string>
 
-#include <optional>
-
-#include "BootloaderDevice.h"
 #include "EncoderOptions.h"
 
 class AbstractCanInterface;
@@ -23,7 +18,6 @@ struct SimTreiberTyp {
     EncoderOptions encoder;
     bool busTiming = false;
     bool defaultBus = false;
-    std::optional<SimBootloaderOptions> bootloader;
 };
 
 bool IsSimTreiberTyp(const std::string& value);

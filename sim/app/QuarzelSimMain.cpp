@@ -11,7 +11,6 @@
 
 #include "SimBusProtocol.h"
 #include "SimBusServer.h"
-#include "SimBootloader.h"
 #include "SimEncoder.h"
 #include "SimProgramOptions.h"
 #include "TimeSource.h"
@@ -83,20 +82,6 @@ int main(int argc, char** argv) {
         if (!storeError.empty()) log.Line(label + ": " + storeError);
     }
 
-    std::vector<std::unique_ptr<SimBootloader>> bootloaders;
-    for (size_t k = 0; k < options.bootloaders.size(); ++k) {
-        const std::string label = "bootloader " + std::to_string(k + 1);
-        SimBootloader::FrameTap tap;
-        if (options.verbose)
-            tap = [&log, label](const BusFrame& f, int kbit) {
-                log.Line(label + " @" + std::to_string(kbit) + "  " + FormatFrameForLog(f));
-            };
-        const auto& b = options.bootloaders[k];
-        bootloaders.push_back(std::make_unique<SimBootloader>(bus, b, tap));
-        log.Line(label + ": " + b.model + ", CRIS " + std::to_string(b.cris) + ", " + std::to_string(b.kbit) +
-                 " kbit/s, flash " + (b.blank ? "blank" : "programmed"));
-    }
-
     SimBusServer::Options serverOptions;
     serverOptions.path = options.socketPath;
     serverOptions.logFrames = options.verbose;
@@ -113,6 +98,5 @@ int main(int argc, char** argv) {
     g_server = nullptr;
     log.Line("stopped");
     encoders.clear();
-    bootloaders.clear();
     return 0;
 }

@@ -39,10 +39,6 @@ std::string SimProgramUsage() {
            "More encoders:\n"
            "  --device encoder?KEY=VALUE&KEY=VALUE   adds one, with the keys above (e.g. node=2)\n"
            "\n"
-           "Controller bootloaders (the CAN bootloader of a device's controller):\n"
-           "  --device bootloader?KEY=VALUE&KEY=VALUE   adds one; keys:\n" +
-           std::string(BootloaderOptionsHelp()) +
-           "\n"
            "Fault switches (SERVICE: boot heartbeat guard emcy sdo lss pdo wprog):\n"
            "  SERVICE.silent  SERVICE.late:MS  SERVICE.wrongid  SERVICE.wrongdata  SERVICE.wronglen:N\n"
            "  SERVICE.drop:N  sdo.toggle  sdo.abort:INDEX:SUB:CODE (hex)  store.fail\n"
@@ -52,7 +48,6 @@ std::string SimProgramUsage() {
            "  quarzel-sim --verbose\n"
            "  quarzel-sim --node 5 --kbit 250 --rpm 30 --fault sdo.late:300,guard.silent\n"
            "  quarzel-sim --socket /tmp/bench.sock --no-device\n"
-           "  quarzel-sim --no-device --device 'bootloader?cris=0&kind=1'\n"
            "\n"
            "Stops on Ctrl+C (SIGINT) or SIGTERM and removes its socket.\n";
 }
@@ -113,10 +108,6 @@ bool ParseSimProgramArgs(const std::vector<std::string>& args, SimProgramOptions
                 return false;
             }
             o.busLossEvery = static_cast<uint32_t>(n);
-        } else if (key == "device" && value.rfind("bootloader", 0) == 0) {
-            SimBootloaderOptions b;
-            if (!ParseBootloaderOptions(value, b, error)) return false;
-            o.bootloaders.push_back(b);
         } else if (key == "device") {
             EncoderOptions e;
             if (!ParseEncoderOptions(value, e, error)) return false;

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "BootloaderDevice.h"
 #include "EncoderOptions.h"
 
 struct SimProgramOptions {
@@ -19,7 +18,6 @@ struct SimProgramOptions {
     bool storeGiven = false;
     std::vector<EncoderOptions> moreDevices;  // --device OPTIONS
     std::vector<bool> moreStoreGiven;
-    std::vector<SimBootloaderOptions> bootloaders;  // --device bootloader?OPTIONS
 };
 
 // Reads the arguments (without the program name); false with `error` set on a bad one.

@@ -13,9 +13,6 @@
 #if defined(QUARZEL_HAVE_SIM)
 #include "SimulatorKinds.h"
 #endif
-#if defined(QUARZEL_HAVE_PROG)
-#include "HeadlessProgrammer.h"
-#endif
 #if defined(QUARZEL_HAVE_OBJECTS)
 #include "HeadlessEdsCompare.h"
 #endif
@@ -64,10 +61,6 @@ int main(int argc, char** argv) {
     SetRunArchive(&archive);
 #endif
     {
-#if defined(QUARZEL_HAVE_PROG)
-        // "BEF_Prog_AtBl" programs without a window; its progress goes to stderr.
-        HeadlessProgrammer programmer(std::cerr);
-#endif
         HeadlessSession session(options, std::cout, std::cerr);
         session.SetEndCallback([&app] { QTimer::singleShot(0, &app, &QCoreApplication::quit); });
         if (session.Start()) {

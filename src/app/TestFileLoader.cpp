@@ -66,8 +66,6 @@ void ShowNotice(const std::string& testPath) {
 }
 }  // namespace
 
-void ShowFileNotice(const std::string& path) { ShowNotice(path); }
-
 void SetContinuityBlockReader(ContinuityBlockReader reader) { ContinuityReader() = std::move(reader); }
 
 std::string NoticeFilePath(const std::string& testPath) {

@@ -31,8 +31,6 @@ std::optional<std::vector<TestInstruction>> BuildInstructions(const std::vector<
 bool ReadMemoryFile(const std::string& path, std::vector<std::string>& lines, bool showErrors);
 // The notice file shown before a test file: same folder, the name up to its first "." + ".txt".
 std::string NoticeFilePath(const std::string& testPath);
-// Shows the notice text that belongs to `path` (see NoticeFilePath), when there is one.
-void ShowFileNotice(const std::string& path);
 // The open-file dialog for test files; empty when cancelled.
 std::string ChooseTestFile();
 

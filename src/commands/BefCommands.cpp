@@ -1,7 +1,6 @@
 #include "BefCommands.h"
 
 #include "BefExecute.h"
-#include "BefProgrammer.h"
 #include "BefWait.h"
 #include "Dispatcher.h"
 #include "ScriptRun.h"
@@ -19,11 +18,10 @@ void BeginBefRow(ProtocolLine& line, std::string text) {
 void StopBefWaits(bool byOperator) {
     StopBefWait();
     StopExternalProgram(byOperator);
-    StopProgrammingWait();
 }
 
 void RegisterBefCommands() {
-    // "BEF_GoTo_Marke" comes with the label commands.
+    // "BEF_GoTo_Marke" comes with the label commands; "BEF_Prog_AtBl" with firmware programming.
     const std::pair<const char*, CommandHandler> table[] = {
         {"BEF_GoTo", CmdBefGoTo},
         {"BEF_SearchBaud", CmdBefSearchBaud},
@@ -36,7 +34,6 @@ void RegisterBefCommands() {
         {"BEF_Kontup", CmdBefKontup},
         {"BEF_Show_SerNr", CmdBefShowSerNr},
         {"BEF_Execute_Ext", CmdBefExecuteExt},
-        {"BEF_Prog_AtBl", CmdBefProgAtBl},
         {"BEF_Beenden", CmdBefBeenden},
     };
     for (const auto& [name, handler] : table) RegisterCommand(CommandFamily::Bef, name, handler);

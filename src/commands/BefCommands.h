@@ -20,7 +20,6 @@ bool CmdBefKontup(TestInstruction& instruction);
 bool CmdBefShowSerNr(TestInstruction& instruction);
 bool CmdBefExecuteExt(TestInstruction& instruction);
 bool CmdBefBeenden(TestInstruction& instruction);
-bool CmdBefProgAtBl(TestInstruction& instruction);
 
 void RegisterBefCommands();
 

@@ -12,9 +12,6 @@
 #if defined(QUARZEL_HAVE_SIM)
 #include "SimulatorKinds.h"
 #endif
-#if defined(QUARZEL_HAVE_PROG)
-#include "TformProg.h"
-#endif
 #if defined(QUARZEL_HAVE_RESULTS)
 #include <QStatusBar>
 
@@ -51,10 +48,6 @@ int main(int argc, char** argv) {
     });
 #endif
     {
-#if defined(QUARZEL_HAVE_PROG)
-        // Before the main window, which enables "mnuProgramming" once it has a handler.
-        TformProg programming;
-#endif
         TForm1 form;
 #if defined(QUARZEL_HAVE_RESULTS)
         mainWindow = &form;

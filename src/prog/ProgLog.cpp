@@ -1,3 +1,0 @@
-#include "ProgLog.h"
-
-Q_LOGGING_CATEGORY(lcProg, "quarzel.prog", QtWarningMsg)
