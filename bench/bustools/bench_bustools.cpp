@@ -12,7 +12,9 @@
 #include <fstream>
 #include <thread>
 
+#include "AppCanSettings.h"
 #include "CanChannel.h"
+#include "Configuration.h"
 #include "CanopenDecode.h"
 #include "NamedValueList.h"
 #include "Ports.h"
@@ -69,6 +71,8 @@ void BenchLoad(int seconds) {
     VirtualBus::Options options;
     options.busTiming = true;
     auto bus = VirtualBus::Create(options);
+    AppCanSettings settings(AppConfiguration());
+    SetCanSettings(&settings);
     ScriptVariables().Set("Baudr", 0);  // 1000 kbit/s
     auto iface = std::make_shared<VirtualCanInterface>(bus, "station");
     CanSetInterface(iface);
@@ -112,13 +116,14 @@ void BenchLoad(int seconds) {
     trace.btnStopClick();
     trace.StopRecording();
     const uint64_t sent = generator.FramesSent() - sentBefore;
-    const uint64_t lines = static_cast<uint64_t>(trace.FrameNumber());
+    // Numbered lines: the generator's frames and the two SDO answers.
+    const uint64_t lines = static_cast<uint64_t>(trace.FrameNumber()) - 2;
     std::printf("bus load run: %d s, generator %.0f frames/s at 1 Mbit/s with bus timing\n", seconds,
                 static_cast<double>(sent1 - sent0) / wall);
     std::printf("bus load frames sent by the generator: %llu\n", static_cast<unsigned long long>(sent));
-    // The recording also holds the station's SDO stop request and the generator's answer.
+    // The recording also holds the station's SDO start and stop requests and their answers.
     const uint64_t recorded = trace.RecordedFrames();
-    const uint64_t generatorRecorded = recorded >= 2 ? recorded - 2 : 0;
+    const uint64_t generatorRecorded = recorded >= 4 ? recorded - 4 : 0;
     std::printf("bus load frames lost in the recording: %lld\n",
                 static_cast<long long>(sent) - static_cast<long long>(generatorRecorded));
     std::printf("bus load frames in the window's model: %llu numbered, %llu discarded after 201 lines (as specified), %llu lost\n",
@@ -129,6 +134,7 @@ void BenchLoad(int seconds) {
     std::remove(path.c_str());
     CanClose();
     CanSetInterface(nullptr);
+    SetCanSettings(nullptr);
 }
 }  // namespace
 
